@@ -1,0 +1,3 @@
+#include "model/scene_state.h"
+
+SceneState scene;
