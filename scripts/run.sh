@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Builds TESSALORAN and starts it.
+#
+#   scripts/run.sh [--screenshot PATH] [--seconds N]
+#
+# With a display (DISPLAY set, no --screenshot) it simply runs the program. Without one, or when
+# --screenshot is given, it starts a private Xvfb server, lets the program run for N seconds
+# (default 4), saves a PNG of its window to PATH (default build/screenshots/run-<time>.png), prints
+# the PNG's path and stops the program and the server.
+set -euo pipefail
+
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+screenshot=""
+seconds=4
+while (($# > 0)); do
+    case "$1" in
+    --screenshot)
+        screenshot="$2"
+        shift 2
+        ;;
+    --seconds)
+        seconds="$2"
+        shift 2
+        ;;
+    *)
+        echo "usage: scripts/run.sh [--screenshot PATH] [--seconds N]" >&2
+        exit 2
+        ;;
+    esac
+done
+
+"$repo/scripts/setup.sh" --target tessaloran build >&2
+program="$repo/build/tessaloran"
+
+if [[ -n "${DISPLAY:-}" && -z "$screenshot" ]]; then
+    exec "$program"
+fi
+
+if [[ -z "$screenshot" ]]; then
+    screenshot="$repo/build/screenshots/run-$(date +%Y%m%d-%H%M%S).png"
+fi
+mkdir -p "$(dirname "$screenshot")"
+screenshot="$(cd "$(dirname "$screenshot")" && pwd)/$(basename "$screenshot")"
+
+work="$(mktemp -d)"
+xvfb_pid=""
+program_pid=""
+cleanup() {
+    if [[ -n "$program_pid" ]] && kill -0 "$program_pid" 2>/dev/null; then
+        kill "$program_pid" 2>/dev/null || true
+        wait "$program_pid" 2>/dev/null || true
+    fi
+    if [[ -n "$xvfb_pid" ]] && kill -0 "$xvfb_pid" 2>/dev/null; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# -displayfd picks a free display number and writes it to the given descriptor once ready.
+Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    if [[ -s "$work/display" ]] && grep -q '^[0-9]' "$work/display"; then
+        break
+    fi
+    if ! kill -0 "$xvfb_pid" 2>/dev/null; then
+        cat "$work/xvfb.log" >&2
+        echo "run: Xvfb did not start" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
+export DISPLAY=":$(head -n1 "$work/display")"
+
+LIBGL_ALWAYS_SOFTWARE=1 "$program" >"$work/program.log" 2>&1 &
+program_pid=$!
+window="$(timeout 20 xdotool search --sync --name '^TESSALORAN' | head -n1)"
+sleep "$seconds"
+if ! kill -0 "$program_pid" 2>/dev/null; then
+    cat "$work/program.log" >&2
+    echo "run: the program ended early" >&2
+    exit 1
+fi
+import -window "$window" "$screenshot"
+echo "$screenshot"
