@@ -1,0 +1,345 @@
+// The keyboard table and the mouse bindings: every code prints its line, the scale keys stop at
+// their limits on exact powers of ten, the selection keys and Backspace, and the drag groups.
+#include "camera/input.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <set>
+#include <string>
+#include <string_view>
+#include <tuple>
+
+#include "camera/navigation.h"
+#include "model/init_scene.h"
+#include "model/scene_state.h"
+#include "tests/support/test_clock.h"
+
+namespace {
+
+constexpr long double startDistance = 14142135.62373095;
+constexpr long double startStep = 1414213.562373095;
+
+class CameraInput : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetScene();
+        initScene();
+    }
+};
+
+template <class Action>
+std::string printed(Action action) {
+    testing::internal::CaptureStdout();
+    action();
+    return testing::internal::GetCapturedStdout();
+}
+
+std::string press(std::string_view keys) {
+    return printed([keys] {
+        for (const char key : keys) {
+            onKeyboard(static_cast<unsigned char>(key), 0, 0);
+        }
+    });
+}
+
+std::string drag(int x, int y) {
+    return printed([x, y] { onMouseDrag(x, y); });
+}
+
+// Everything an input event may change, except the walking plane that every key refreshes.
+auto inputState() {
+    const SceneState& s = scene;
+    return std::tuple(s.eye.x, s.eye.y, s.eye.z, s.followOffset.x, s.followOffset.y,
+                      s.followOffset.z, s.viewDistance, s.viewDirHoriz, s.viewDirVert, s.gridScaleA,
+                      s.gridExtentA, s.gridScaleB, s.gridExtentB, s.followBody, s.viewBody,
+                      s.timeScale, s.globeScale, s.leftButtonDown, s.middleButtonDown,
+                      s.rightButtonDown, s.lastMouseX, s.lastMouseY);
+}
+
+TEST_F(CameraInput, EveryCodePrintsItsKeyLineFirst) {
+    for (int code = 0; code < 256; ++code) {
+        resetScene();
+        initScene();
+        const std::string text =
+            printed([code] { onKeyboard(static_cast<unsigned char>(code), 0, 0); });
+        const std::string line = "key pressed = " + std::to_string(code) + "\n";
+        ASSERT_EQ(text.substr(0, line.size()), line) << "code " << code;
+    }
+    EXPECT_EQ(press("a"), "key pressed = 97\nview dir horiz =========== 88.000000");
+    EXPECT_EQ(press("d"), "key pressed = 100\nview dir horiz =========== 90.000000");
+}
+
+// Keys outside the table, upper-case letters, the digits 0, 1, 5 and 7, Escape, Enter and space
+// among them, only print: nothing but the walking plane changes.
+TEST_F(CameraInput, UnboundCodesOnlyPrint) {
+    const std::set<int> bound{8,  33, 35, 36, 37, 38, 39, 40, 41, 42,  43,  45,  50,  51, 52,
+                              54, 56, 57, 59, 64, 91, 93, 94, 97, 100, 115, 119, 120, 122};
+    scene.lastMouseX = 3;
+    scene.lastMouseY = 4;
+    const auto before = inputState();
+    int unbound = 0;
+    for (int code = 0; code < 256; ++code) {
+        if (bound.contains(code)) {
+            continue;
+        }
+        ++unbound;
+        const std::string text =
+            printed([code] { onKeyboard(static_cast<unsigned char>(code), 0, 0); });
+        ASSERT_EQ(text, "key pressed = " + std::to_string(code) + "\n");
+        ASSERT_TRUE(inputState() == before) << "code " << code;
+    }
+    EXPECT_EQ(unbound, 256 - 29);
+    for (const char key : std::string_view("ADWSZX0157\x1b\r ")) {
+        EXPECT_FALSE(bound.contains(key)) << key;
+    }
+}
+
+TEST_F(CameraInput, SelectionKeysSetBothSlotsToTheDigitOnTheKey) {
+    const std::string_view keys = ")!@#$%^&*(";  // shifted 0 ... 9
+    for (int slot = 0; slot < 10; ++slot) {
+        scene.followBody = -1;
+        scene.viewBody = -1;
+        press(keys.substr(slot, 1));
+        EXPECT_EQ(scene.followBody, slot) << keys[slot];
+        EXPECT_EQ(scene.viewBody, slot) << keys[slot];
+    }
+}
+
+TEST_F(CameraInput, BackspaceStopsFollowingThenStopsViewingAndNeverSelectsSlot8) {
+    const auto start = inputState();
+    press("\b");
+    EXPECT_TRUE(inputState() == start);  // nothing followed or viewed: no change
+
+    press("#");
+    press("8");
+    const Vec3 walked = scene.followOffset;
+    press("\b");
+    EXPECT_EQ(scene.followBody, -1);
+    EXPECT_EQ(scene.viewBody, 3);
+    EXPECT_EQ(scene.followOffset.z, walked.z);  // the look-at point stays
+    press("\b");
+    EXPECT_EQ(scene.followBody, -1);
+    EXPECT_EQ(scene.viewBody, -1);
+    press("\b");
+    EXPECT_EQ(scene.viewBody, -1);
+    // The next key takes slot 3's flat plane again.
+    press("q");
+    EXPECT_EQ(scene.referenceBody, 3);
+    EXPECT_EQ(scene.refTilt, 0);
+
+    // Following only (viewBody cleared by hand): the first Backspace leaves viewBody alone.
+    press("(");
+    scene.viewBody = -1;
+    press("\b");
+    EXPECT_EQ(scene.followBody, -1);
+    EXPECT_EQ(scene.viewBody, -1);
+}
+
+TEST_F(CameraInput, TimeScaleStepsThroughExactPowersOfTen) {
+    const double powers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+    for (int i = 1; i <= 8; ++i) {
+        press("]");
+        ASSERT_EQ(scene.timeScale, powers[i]);
+    }
+    press("]");
+    EXPECT_EQ(scene.timeScale, 100000000.0);
+    for (int i = 7; i >= 0; --i) {
+        press("[");
+        ASSERT_EQ(scene.timeScale, powers[i]);
+    }
+    press("[");
+    EXPECT_EQ(scene.timeScale, 1.0);
+}
+
+TEST_F(CameraInput, GlobeScaleStepsThroughExactPowersOfTen) {
+    press(";");
+    EXPECT_EQ(scene.globeScale, 1.0);
+    const double powers[] = {1, 10, 100, 1000, 10000};
+    for (int i = 1; i <= 4; ++i) {
+        press("'");
+        ASSERT_EQ(scene.globeScale, powers[i]);
+    }
+    press("'");
+    EXPECT_EQ(scene.globeScale, 10000.0);
+    for (int i = 3; i >= 0; --i) {
+        press(";");
+        ASSERT_EQ(scene.globeScale, powers[i]);
+    }
+    press(";");
+    EXPECT_EQ(scene.globeScale, 1.0);
+}
+
+TEST_F(CameraInput, OrbitAndZoomKeys) {
+    press("w");
+    EXPECT_EQ(scene.viewDirVert, 47);
+    press("ss");
+    EXPECT_EQ(scene.viewDirVert, 43);
+    press("dd");
+    EXPECT_EQ(scene.viewDirHoriz, 94);
+    press("a");
+    EXPECT_EQ(scene.viewDirHoriz, 92);
+
+    const long double gridA = scene.gridScaleA;
+    press("z");  // zoom in and refine: grid A shrinks at once
+    EXPECT_NEAR(scene.viewDistance, 0.9 * startDistance, 1e-6);
+    EXPECT_NEAR(scene.gridScaleA, 0.04 * gridA, 1e-6);
+    press("+");
+    EXPECT_NEAR(scene.viewDistance, 0.81 * startDistance, 1e-6);
+    press("-");
+    EXPECT_NEAR(scene.viewDistance, 0.891 * startDistance, 1e-6);
+    press("xxxxxxxxxxxxxxxx");  // out and coarsen: grid A grows back by 25
+    EXPECT_NEAR(scene.gridScaleA, gridA, 1e-6);
+}
+
+TEST_F(CameraInput, ButtonEventsRecordOnlyY) {
+    scene.lastMouseX = 77;
+    onMouseButton(0, 0, 123, 456);
+    EXPECT_EQ(scene.leftButtonDown, 1);
+    EXPECT_EQ(scene.lastMouseX, 77);
+    EXPECT_EQ(scene.lastMouseY, 456);
+    onMouseButton(1, 0, 1, 2);
+    onMouseButton(2, 0, 1, 3);
+    EXPECT_EQ(scene.middleButtonDown, 1);
+    EXPECT_EQ(scene.rightButtonDown, 1);
+
+    // Buttons GLUT may or may not send (wheel 3 and 4) or never sends only record y.
+    for (const int button : {3, 4, 5, -1, 1000, INT_MIN, INT_MAX}) {
+        for (const int state : {0, 1}) {
+            onMouseButton(button, state, 9, button);
+            EXPECT_EQ(scene.lastMouseY, button);
+            scene.lastMouseY = 11;
+            const auto before = inputState();
+            onMouseButton(button, state, 9, 11);
+            EXPECT_TRUE(inputState() == before) << button << " " << state;
+        }
+    }
+    onMouseButton(0, 1, 0, 0);
+    onMouseButton(1, 1, 0, 0);
+    onMouseButton(2, 1, 0, 0);
+    EXPECT_EQ(scene.leftButtonDown + scene.middleButtonDown + scene.rightButtonDown, 0);
+    EXPECT_EQ(scene.lastMouseX, 77);
+}
+
+TEST_F(CameraInput, LeftAndRightDragZoomsDownOutUpIn) {
+    onMouseButton(0, 0, 0, 100);
+    onMouseButton(2, 0, 0, 100);
+    EXPECT_EQ(drag(50, 110), "");  // down: out, and no orbit even though x moved
+    EXPECT_NEAR(scene.viewDistance, 1.1 * startDistance, 1e-6);
+    EXPECT_EQ(scene.viewDirHoriz, 90);
+    EXPECT_EQ(scene.viewDirVert, 45);
+    drag(60, 100);  // up: in
+    EXPECT_NEAR(scene.viewDistance, 0.99 * startDistance, 1e-6);
+    const long double distance = scene.viewDistance;
+    drag(10, 100);  // no vertical motion: nothing
+    EXPECT_EQ(scene.viewDistance, distance);
+    EXPECT_EQ(scene.lastMouseX, 10);
+    EXPECT_EQ(scene.lastMouseY, 100);
+    EXPECT_EQ(scene.followOffset.z, 0);
+}
+
+TEST_F(CameraInput, RightDragOrbits) {
+    onMouseButton(2, 0, 0, 100);
+    scene.lastMouseX = 200;
+    EXPECT_EQ(drag(201, 101), "view dir horiz =========== 88.000000");  // right and down
+    EXPECT_EQ(scene.viewDirHoriz, 88);
+    EXPECT_EQ(scene.viewDirVert, 47);
+    drag(200, 100);  // left and up
+    EXPECT_EQ(scene.viewDirHoriz, 90);
+    EXPECT_EQ(scene.viewDirVert, 45);
+    EXPECT_EQ(drag(200, 99), "");  // only up: no horizontal step, no line
+    EXPECT_EQ(scene.viewDirVert, 43);
+    EXPECT_NEAR(scene.viewDistance, startDistance, 1e-6);
+}
+
+TEST_F(CameraInput, MiddleDragMakesOneMovePerAxis) {
+    onMouseButton(1, 0, 0, 100);
+    scene.lastMouseX = 100;
+    drag(90, 90);  // up and left: forward and left in one event
+    EXPECT_NEAR(scene.followOffset.x, -startStep, 1e-6);
+    EXPECT_NEAR(scene.followOffset.z, -startStep, 1e-6);
+    drag(5000, 5000);  // down and right: back and right, one step each however far
+    EXPECT_NEAR(scene.followOffset.x, 0, 1e-6);
+    EXPECT_NEAR(scene.followOffset.z, 0, 1e-6);
+    drag(5000, 5000);  // no motion: no step
+    EXPECT_NEAR(scene.followOffset.x, 0, 1e-6);
+    EXPECT_NEAR(scene.followOffset.z, 0, 1e-6);
+    drag(4999, 5001);  // down and left
+    EXPECT_NEAR(scene.followOffset.x, -startStep, 1e-6);
+    EXPECT_NEAR(scene.followOffset.z, startStep, 1e-6);
+    drag(5000, 5000);  // up and right
+    EXPECT_NEAR(scene.followOffset.x, 0, 1e-6);
+    EXPECT_NEAR(scene.followOffset.z, 0, 1e-6);
+    EXPECT_EQ(scene.viewDirHoriz, 90);
+    EXPECT_NEAR(scene.viewDistance, startDistance, 1e-6);
+}
+
+TEST_F(CameraInput, AllThreeButtonsZoomThenMoveInOneEvent) {
+    onMouseButton(0, 0, 0, 100);
+    onMouseButton(1, 0, 0, 100);
+    onMouseButton(2, 0, 0, 100);
+    drag(0, 101);  // down: zoom out, then a step back at the new distance
+    EXPECT_NEAR(scene.viewDistance, 1.1 * startDistance, 1e-6);
+    EXPECT_NEAR(scene.followOffset.z, 1.1 * startStep, 1e-6);
+    EXPECT_EQ(scene.viewDirVert, 45);
+
+    // Right and middle: orbit first, then move in the new direction.
+    onMouseButton(0, 1, 0, 101);
+    drag(1, 101);  // right: orbit to 88, then a step to the right of the new view
+    EXPECT_EQ(scene.viewDirHoriz, 88);
+    const long double h = 88 * degToRad;
+    EXPECT_NEAR(scene.followOffset.x, 1.1 * startStep * std::sin(h), 1e-6);
+    EXPECT_NEAR(scene.followOffset.z, 1.1 * startStep * (1 + std::cos(h)), 1e-6);
+}
+
+TEST_F(CameraInput, LeftDragAloneDoesNothingButTrackThePointer) {
+    onMouseButton(0, 0, 0, 100);
+    drag(-40, 300);
+    scene.lastMouseX = INT_MAX;
+    scene.lastMouseY = INT_MIN;
+    const auto before = inputState();
+    drag(INT_MAX, INT_MIN);
+    drag(-40, 300);
+    drag(INT_MAX, INT_MIN);
+    EXPECT_TRUE(inputState() == before);
+    // With no button held the drag is still recorded.
+    onMouseButton(0, 1, 0, 7);
+    drag(12, 13);
+    EXPECT_EQ(scene.lastMouseX, 12);
+    EXPECT_EQ(scene.lastMouseY, 13);
+}
+
+// A press records only y, so the first drag compares x with the last drag's x (0 before any).
+TEST_F(CameraInput, FirstDragComparesXWithThePreviousDrag) {
+    onMouseButton(2, 0, 500, 100);
+    drag(400, 100);  // 400 > 0: counts as a drag to the right
+    EXPECT_EQ(scene.viewDirHoriz, 88);
+    onMouseButton(2, 1, 400, 100);
+    onMouseButton(2, 0, 100, 100);
+    drag(300, 100);  // right of the press at 100, but left of the last drag's 400: a left step
+    EXPECT_EQ(scene.viewDirHoriz, 90);
+    onMouseButton(2, 1, 300, 100);
+    onMouseButton(2, 0, 900, 50);
+    drag(350, 50);  // 350 > 300: right, while y equals the press's y: no vertical step
+    EXPECT_EQ(scene.viewDirHoriz, 88);
+    EXPECT_EQ(scene.viewDirVert, 45);
+}
+
+// After a selection key, middle drags keep the plane of the last key press until another key.
+TEST_F(CameraInput, MiddleDragKeepsTheFormerPlaneAfterASelectionKey) {
+    press("(");
+    EXPECT_EQ(scene.viewBody, 9);
+    EXPECT_EQ(scene.refTilt, 0);  // slot 3's, refreshed before '(' took effect
+    onMouseButton(1, 0, 0, 100);
+    drag(0, 99);  // forward on the flat plane
+    EXPECT_EQ(scene.followOffset.y, 0);
+    EXPECT_NEAR(scene.followOffset.z, -startStep, 1e-6);
+
+    press("Q");  // any key, bound or not, takes slot 9's plane
+    EXPECT_EQ(scene.refTilt, 17.16);
+    drag(0, 98);  // forward now descends
+    EXPECT_NEAR(scene.followOffset.y, -startStep * std::sin(17.16 * degToRad), 1e-6);
+}
+
+}  // namespace
