@@ -1,0 +1,332 @@
+// The moving bodies: light shells, stars, planet systems and moon lists, drawn from the start-up
+// table, and the planet translation the follow camera relies on.
+#include "render/bodies.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstddef>
+#include <functional>
+#include <vector>
+
+#include "app/callbacks.h"
+#include "camera/navigation.h"
+#include "model/body_position.h"
+#include "model/init_scene.h"
+#include "model/scene_state.h"
+#include "tests/support/gl_recorder.h"
+#include "tests/support/test_clock.h"
+
+namespace {
+
+using glrec::Call;
+using glrec::Fn;
+
+std::vector<Call> recorded() {
+    const auto calls = glrec::records();
+    return {calls.begin(), calls.end()};
+}
+
+bool isColor(glrec::Color c, float r, float g, float b) {
+    return c.r == r && c.g == g && c.b == b;
+}
+
+std::vector<const Call*> callsOf(const std::vector<Call>& calls, Fn fn) {
+    std::vector<const Call*> found;
+    for (const Call& call : calls) {
+        if (call.fn == fn) {
+            found.push_back(&call);
+        }
+    }
+    return found;
+}
+
+// Some simulated weeks at a high time scale, so that no angle is at its start value.
+void advanceTime() {
+    scene.timeScale = 1e6;
+    for (int tick = 0; tick < 3; ++tick) {
+        testClockMs += 1000;
+        onIdle();
+    }
+}
+
+class Bodies : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetScene();
+        initScene();
+        glrec::reset();
+    }
+};
+
+TEST_F(Bodies, LightShellsOldestFirstAtTheirDriftWithACentreRing) {
+    // Shell 0 retired; 1 to 3 live, older ones larger and further along +z.
+    scene.shellCount = 4;
+    scene.firstLiveShell = 1;
+    const long double radii[4] = {9e9, 3e7, 2e7, 1e7};
+    for (int i = 0; i < 4; ++i) {
+        scene.lightShells[i].radius = radii[i];
+        scene.lightShells[i].drift = radii[i] / lightSpeed * sunDriftSpeed;
+    }
+    glTranslated(1, 2, 3);
+    const glrec::Mat4 before = glrec::modelview();
+    glrec::clearRecords();
+    drawLightShells();
+    const std::vector<Call> calls = recorded();
+    const std::size_t perShell = 1 + 1 + 2 * (360 + 2) + 1;
+    ASSERT_EQ(calls.size(), 2 + 3 * perShell);
+    EXPECT_EQ(calls.front().fn, Fn::Color3f);
+    EXPECT_TRUE(isColor(calls.front().color, 1, 1, 0));
+    for (int shell = 1; shell <= 3; ++shell) {
+        SCOPED_TRACE(shell);
+        const std::size_t at = 1 + (shell - 1) * perShell;
+        const double drift = static_cast<double>(scene.lightShells[shell].drift);
+        EXPECT_EQ(calls[at].fn, Fn::PushMatrix);
+        ASSERT_EQ(calls[at + 1].fn, Fn::Translated);
+        EXPECT_EQ(calls[at + 1].args[0], 0.0);
+        EXPECT_EQ(calls[at + 1].args[1], 0.0);
+        EXPECT_EQ(calls[at + 1].args[2], drift);
+        // The shell's ring, then the 10,000 km centre ring, both 360 segments, yellow.
+        const long double ringRadius[2] = {radii[shell], 10000};
+        for (int ring = 0; ring < 2; ++ring) {
+            const std::size_t begin = at + 2 + ring * 362;
+            ASSERT_EQ(calls[begin].fn, Fn::Begin);
+            EXPECT_EQ(calls[begin + 361].fn, Fn::End);
+            const Call& last = calls[begin + 360];  // the vertex at angle 2 pi: (r, 0, 0)
+            ASSERT_EQ(last.fn, Fn::Vertex3d);
+            EXPECT_EQ(last.args[0], static_cast<double>(ringRadius[ring]));
+            EXPECT_TRUE(isColor(last.color, 1, 1, 0));
+            const glrec::Point3 expected = glrec::transform(before, {last.args[0], 0, drift});
+            EXPECT_NEAR(last.eye.x, expected.x, 1e-6);
+            EXPECT_NEAR(last.eye.z, expected.z, 1e-6);
+        }
+        EXPECT_EQ(calls[at + perShell - 1].fn, Fn::PopMatrix);
+    }
+    EXPECT_EQ(calls.back().fn, Fn::Color3f);
+    EXPECT_TRUE(isColor(calls.back().color, 1, 1, 1));
+    EXPECT_EQ(glrec::modelview(), before);
+    EXPECT_EQ(glrec::modelviewDepth(), 1);
+}
+
+TEST_F(Bodies, NoLiveShellStillSetsYellowThenWhite) {
+    for (int count : {0, 100}) {
+        scene.shellCount = count;
+        scene.firstLiveShell = count;
+        glrec::reset();
+        drawLightShells();
+        const std::vector<Call> calls = recorded();
+        ASSERT_EQ(calls.size(), 2u);
+        EXPECT_TRUE(isColor(calls[0].color, 1, 1, 0));
+        EXPECT_TRUE(isColor(calls[1].color, 1, 1, 1));
+    }
+}
+
+TEST_F(Bodies, ShellsAreDrawnAtTheSunBeforeItsRotations) {
+    advanceTime();
+    glTranslated(1, 2, 3);
+    const glrec::Mat4 before = glrec::modelview();
+    glrec::clearRecords();
+    drawStar(0);
+    const std::vector<Call> calls = recorded();
+    ASSERT_GE(scene.shellCount - scene.firstLiveShell, 1);
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_TRUE(isColor(calls[0].color, 1, 1, 0));
+    EXPECT_EQ(calls[1].fn, Fn::PushMatrix);
+    ASSERT_EQ(calls[2].fn, Fn::Translated);
+    EXPECT_EQ(calls[2].modelview, before);
+    EXPECT_EQ(calls[2].args[2], static_cast<double>(scene.lightShells[scene.firstLiveShell].drift));
+    // The star itself: the Sun's 696,000 km globe, in yellow, and white restored at the end.
+    const std::vector<const Call*> spheres = callsOf(calls, Fn::WireSphere);
+    ASSERT_EQ(spheres.size(), 1u);
+    EXPECT_EQ(spheres[0]->args[0], 696000.0);
+    EXPECT_TRUE(isColor(spheres[0]->color, 1, 1, 0));
+    EXPECT_TRUE(isColor(calls.back().color, 1, 1, 1));
+}
+
+TEST_F(Bodies, EveryDrawingStepPopsWhatItPushes) {
+    advanceTime();
+    scene.followBody = 5;
+    followPlanet(5);
+    std::vector<std::function<void()>> all = {[] { drawAllSlots(); }, [] { drawLightShells(); }};
+    for (int k = 0; k < scene.slotCount; ++k) {
+        all.push_back([k] { drawSlot(k); });
+        all.push_back([k] { drawPlanetSystem(k); });
+        all.push_back([k] { drawMoons(k); });
+    }
+    for (std::size_t s = 0; s < all.size(); ++s) {
+        SCOPED_TRACE(s);
+        glrec::reset();
+        glTranslated(-4, 5, 6);
+        glRotated(33, 0, 1, 1);
+        const glrec::Mat4 before = glrec::modelview();
+        glrec::clearRecords();
+        all[s]();
+        EXPECT_EQ(glrec::counts().of(Fn::PushMatrix), glrec::counts().of(Fn::PopMatrix));
+        EXPECT_EQ(glrec::modelviewDepth(), 1);
+        EXPECT_EQ(glrec::modelview(), before);
+        EXPECT_TRUE(isColor(glrec::color(), 1, 1, 1));
+        EXPECT_TRUE(glrec::ok()) << glrec::errorSummary();
+    }
+}
+
+// Entry-0 globe radii of the start-up table, slots 1 to 9 (the Sun's list is empty).
+std::vector<double> planetGlobeRadii() {
+    std::vector<double> radii = {2439, 6052, 6378, 3397};
+    for (double factor : {10.973, 9.14, 1.9905, 1.9325, 0.178}) {
+        radii.push_back(static_cast<double>(factor * earthRadius));
+    }
+    return radii;
+}
+
+TEST_F(Bodies, GlobeScaleEnlargesOnlyEachPlanetsOwnGlobe) {
+    advanceTime();
+    glrec::reset();
+    drawAllSlots();
+    const std::vector<Call> plain = recorded();
+    scene.globeScale = 10;
+    glrec::reset();
+    drawAllSlots();
+    const std::vector<Call> scaled = recorded();
+    const std::vector<const Call*> a = callsOf(plain, Fn::WireSphere);
+    const std::vector<const Call*> b = callsOf(scaled, Fn::WireSphere);
+    ASSERT_EQ(a.size(), b.size());
+    ASSERT_EQ(plain.size(), scaled.size());
+    std::vector<double> changed;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        // Same place, same slices; only the radius may differ.
+        EXPECT_EQ(a[i]->eye.x, b[i]->eye.x);
+        EXPECT_EQ(a[i]->eye.y, b[i]->eye.y);
+        EXPECT_EQ(a[i]->eye.z, b[i]->eye.z);
+        if (a[i]->args[0] != b[i]->args[0]) {
+            changed.push_back(a[i]->args[0]);
+            EXPECT_DOUBLE_EQ(b[i]->args[0], 10 * a[i]->args[0]);
+        }
+    }
+    EXPECT_EQ(changed, planetGlobeRadii());
+    // Every ring and line is untouched.
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        if (plain[i].fn == Fn::Vertex3d || plain[i].fn == Fn::Vertex2d) {
+            ASSERT_EQ(plain[i].args[0], scaled[i].args[0]) << i;
+            ASSERT_EQ(plain[i].args[2], scaled[i].args[2]) << i;
+        }
+    }
+}
+
+TEST_F(Bodies, MercurysZeroRadiusSecondEntryIsDrawnOnAHundredKilometreRing) {
+    drawMoons(1);
+    const std::vector<Call> calls = recorded();
+    const std::vector<const Call*> spheres = callsOf(calls, Fn::WireSphere);
+    ASSERT_EQ(spheres.size(), 2u);
+    EXPECT_EQ(spheres[0]->args[0], 2439.0);
+    EXPECT_EQ(spheres[1]->args[0], 0.0);
+    // Each entry has its 1000-segment ring: Mercury's globe on radius 0, the second on 100 km.
+    std::vector<double> ringRadii;
+    const Call* lastLineEnd = nullptr;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        if (calls[i].fn == Fn::Begin && calls[i].args[0] == GL_LINE_LOOP) {
+            ringRadii.push_back(std::hypot(calls[i + 1].args[0], calls[i + 1].args[2]));
+        }
+        if (calls[i].fn == Fn::Begin && calls[i].args[0] == GL_LINES) {
+            lastLineEnd = &calls[i + 2];
+        }
+    }
+    ASSERT_EQ(ringRadii.size(), 2u);
+    EXPECT_EQ(ringRadii[0], 0.0);
+    EXPECT_NEAR(ringRadii[1], 100, 1e-12);
+    EXPECT_EQ(glrec::counts().vertices, 2 * 1000 + 2 * 2);
+    // The zero-radius globe sits at the end of its radius line, 100 km out.
+    ASSERT_NE(lastLineEnd, nullptr);
+    EXPECT_NEAR(spheres[1]->eye.x, lastLineEnd->eye.x, 1e-12);
+    EXPECT_NEAR(spheres[1]->eye.y, lastLineEnd->eye.y, 1e-12);
+    EXPECT_NEAR(spheres[1]->eye.z, lastLineEnd->eye.z, 1e-12);
+    EXPECT_NEAR(std::hypot(spheres[1]->eye.x, spheres[1]->eye.y, spheres[1]->eye.z), 100, 1e-12);
+}
+
+TEST_F(Bodies, MoonListLengthFollowsThePlanetsCount) {
+    drawMoons(0);  // the Sun's list: count 0
+    EXPECT_EQ(glrec::records().size(), 0u);
+    drawMoons(2);  // Venus: its globe only
+    EXPECT_EQ(glrec::counts().of(Fn::WireSphere), 1);
+    EXPECT_EQ(glrec::counts().primitives[GL_LINES], 1);
+    glrec::reset();
+    drawMoons(4);  // Mars, Phobos, Deimos
+    EXPECT_EQ(glrec::counts().of(Fn::WireSphere), 3);
+    EXPECT_EQ(glrec::counts().primitives[GL_LINES], 3);
+}
+
+TEST_F(Bodies, FollowedPlanetTranslatesToTheOrigin) {
+    advanceTime();
+    // A node other than 0 exercises the formula's general case too.
+    scene.planets[6].orbitNode = 40;
+    for (int k = 1; k < scene.slotCount; ++k) {
+        SCOPED_TRACE(k);
+        scene.followOffset = Vec3{};
+        glrec::reset();
+        translateToPlanet(k);
+        const Vec3 pos = planetScenePosition(k);
+        const long double h = scene.levels[k].orbitRadius;
+        ASSERT_EQ(glrec::records().size(), 1u);
+        const Call unfollowed = glrec::records()[0];
+        EXPECT_EQ(unfollowed.args[0], static_cast<double>(pos.x));
+        EXPECT_EQ(unfollowed.args[1], static_cast<double>(pos.y));
+        EXPECT_EQ(unfollowed.args[2], static_cast<double>(pos.z + h));
+        EXPECT_GT(std::hypot(unfollowed.args[0], unfollowed.args[2]), 5e7);
+
+        followPlanet(k);
+        glrec::reset();
+        translateToPlanet(k);
+        const Call followed = glrec::records()[0];
+        EXPECT_EQ(followed.fn, Fn::Translated);
+        EXPECT_EQ(followed.args[0], 0.0);
+        EXPECT_EQ(followed.args[1], 0.0);
+        EXPECT_NEAR(followed.args[2], 0.0, 1e-6);
+    }
+}
+
+// With every node 0, as in the table, the planet is drawn exactly at the end of its radius line.
+TEST_F(Bodies, PlanetSitsAtTheEndOfItsOrbitsRadiusLine) {
+    advanceTime();
+    for (int k = 1; k < scene.slotCount; ++k) {
+        SCOPED_TRACE(k);
+        glrec::reset();
+        drawPlanetSystem(k);
+        const std::vector<Call> calls = recorded();
+        const Call* lineEnd = nullptr;
+        for (std::size_t i = 0; i < calls.size(); ++i) {
+            if (calls[i].fn == Fn::Begin && calls[i].args[0] == GL_LINES) {
+                lineEnd = &calls[i + 2];
+                break;
+            }
+        }
+        const std::vector<const Call*> spheres = callsOf(calls, Fn::WireSphere);
+        ASSERT_NE(lineEnd, nullptr);
+        ASSERT_GE(spheres.size(), 1u);
+        EXPECT_EQ(spheres[0]->args[0], 100.0);  // the planet's marker
+        const double scale = static_cast<double>(scene.planets[k].orbitRadius);
+        EXPECT_NEAR(spheres[0]->eye.x, lineEnd->eye.x, 1e-14 * scale);
+        EXPECT_NEAR(spheres[0]->eye.y, lineEnd->eye.y, 1e-14 * scale);
+        EXPECT_NEAR(spheres[0]->eye.z, lineEnd->eye.z, 1e-14 * scale);
+        // The green 5,000,000 km ring of 100 segments is centred on the planet.
+        double sumX = 0;
+        double sumY = 0;
+        double sumZ = 0;
+        int green = 0;
+        for (const Call& call : calls) {
+            if (call.fn == Fn::Vertex3d && isColor(call.color, 0.5, 1, 0.5)) {
+                sumX += call.eye.x;
+                sumY += call.eye.y;
+                sumZ += call.eye.z;
+                ++green;
+                EXPECT_NEAR(std::hypot(call.args[0], call.args[2]), 5e6, 1e-8);
+            }
+        }
+        ASSERT_EQ(green, 100);
+        EXPECT_NEAR(sumX / green, spheres[0]->eye.x, 1e-14 * scale + 1e-6);
+        EXPECT_NEAR(sumY / green, spheres[0]->eye.y, 1e-14 * scale + 1e-6);
+        EXPECT_NEAR(sumZ / green, spheres[0]->eye.z, 1e-14 * scale + 1e-6);
+        EXPECT_TRUE(isColor(spheres[0]->color, 1, 1, 1));
+    }
+}
+
+}  // namespace
