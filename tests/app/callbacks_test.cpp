@@ -4,28 +4,17 @@
 
 #include <GL/gl.h>
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
-#include <span>
 
 #include "app/callbacks.h"
-#include "model/init_scene.h"
 #include "model/scene_state.h"
 #include "tests/support/gl_recorder.h"
 #include "tests/support/test_clock.h"
+#include "tests/support/test_helpers.h"
 
 namespace {
 
 using glrec::Fn;
-
-void expectCall(const glrec::Call& call, Fn fn, std::span<const double> args) {
-    EXPECT_EQ(call.fn, fn) << glrec::fnName(call.fn) << " instead of " << glrec::fnName(fn);
-    ASSERT_EQ(call.argCount, args.size()) << glrec::fnName(fn);
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        EXPECT_EQ(call.args[i], args[i]) << glrec::fnName(fn) << " argument " << i;
-    }
-}
 
 class WindowReshape : public ::testing::Test {
   protected:
@@ -36,14 +25,13 @@ TEST_F(WindowReshape, SetsViewportAndA90DegreePerspectiveThenReturnsToModelview)
     onReshape(1024, 768);
     const auto calls = glrec::records();
     ASSERT_EQ(calls.size(), 5u);
-    expectCall(calls[0], Fn::Viewport, std::array<double, 4>{0, 0, 1024, 768});
-    expectCall(calls[1], Fn::MatrixMode, std::array<double, 1>{GL_PROJECTION});
-    expectCall(calls[2], Fn::LoadIdentity, {});
+    EXPECT_TRUE(callIs(calls[0], Fn::Viewport, {0, 0, 1024, 768}));
+    EXPECT_TRUE(callIs(calls[1], Fn::MatrixMode, {GL_PROJECTION}));
+    EXPECT_TRUE(callIs(calls[2], Fn::LoadIdentity, {}));
     // The aspect is a floating quotient (4/3, not the integer 1); the far plane is 10^13 - 1.
-    expectCall(calls[3], Fn::Perspective,
-               std::array<double, 4>{90, 1024.0 / 768.0, 1, 9999999999999.0});
+    EXPECT_TRUE(callIs(calls[3], Fn::Perspective, {90, 1024.0 / 768.0, 1, 9999999999999.0}));
     EXPECT_NE(calls[3].args[3], 1e13);
-    expectCall(calls[4], Fn::MatrixMode, std::array<double, 1>{GL_MODELVIEW});
+    EXPECT_TRUE(callIs(calls[4], Fn::MatrixMode, {GL_MODELVIEW}));
     EXPECT_TRUE(glrec::ok()) << glrec::errorSummary();
 }
 
@@ -55,30 +43,22 @@ TEST_F(WindowReshape, OnlyTheViewportAndAspectFollowTheSize) {
     // A window with no height takes its aspect from a height of one pixel.
     for (const Size& s : {Size{640, 480, 4.0 / 3.0}, Size{300, 600, 0.5}, Size{1000, 3, 1000.0 / 3},
                           Size{800, 0, 800}, Size{0, 0, 0}}) {
+        SCOPED_TRACE(testing::Message() << s.width << " x " << s.height);
         glrec::reset();
         onReshape(s.width, s.height);
         const auto calls = glrec::records();
         ASSERT_EQ(calls.size(), 5u);
-        expectCall(calls[0], Fn::Viewport,
-                   std::array<double, 4>{0, 0, 1. * s.width, 1. * s.height});
-        expectCall(calls[3], Fn::Perspective,
-                   std::array<double, 4>{90, s.aspect, 1, 9999999999999.0});
+        EXPECT_TRUE(callIs(calls[0], Fn::Viewport, {0, 0, 1. * s.width, 1. * s.height}));
+        EXPECT_TRUE(callIs(calls[3], Fn::Perspective, {90, s.aspect, 1, 9999999999999.0}));
     }
 }
 
-class IdleTick : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        resetScene();
-        initScene();  // test clock at 0
-    }
-};
+using IdleTick = StartSceneTest;  // test clock at 0
 
 TEST_F(IdleTick, RequestsOneRedisplayAndDrawsNothing) {
     for (std::int32_t ms : {0, 16, 60000}) {  // the last tick also emits a shell
-        testClockMs += ms;
         glrec::reset();
-        onIdle();
+        idleAfter(ms);
         const auto calls = glrec::records();
         ASSERT_EQ(calls.size(), 1u) << "after " << ms << " ms";
         EXPECT_EQ(calls[0].fn, Fn::PostRedisplay);

@@ -8,41 +8,18 @@
 #include <cmath>
 #include <set>
 #include <string>
-#include <string_view>
 #include <tuple>
 
 #include "camera/navigation.h"
-#include "model/init_scene.h"
 #include "model/scene_state.h"
-#include "tests/support/test_clock.h"
+#include "tests/support/test_helpers.h"
 
 namespace {
 
 constexpr long double startDistance = 14142135.62373095;
 constexpr long double startStep = 1414213.562373095;
 
-class CameraInput : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        resetScene();
-        initScene();
-    }
-};
-
-template <class Action>
-std::string printed(Action action) {
-    testing::internal::CaptureStdout();
-    action();
-    return testing::internal::GetCapturedStdout();
-}
-
-std::string press(std::string_view keys) {
-    return printed([keys] {
-        for (const char key : keys) {
-            onKeyboard(static_cast<unsigned char>(key), 0, 0);
-        }
-    });
-}
+using CameraInput = StartSceneTest;
 
 std::string drag(int x, int y) {
     return printed([x, y] { onMouseDrag(x, y); });
@@ -60,8 +37,7 @@ auto inputState() {
 
 TEST_F(CameraInput, EveryCodePrintsItsKeyLineFirst) {
     for (int code = 0; code < 256; ++code) {
-        resetScene();
-        initScene();
+        startScene();
         const std::string text =
             printed([code] { onKeyboard(static_cast<unsigned char>(code), 0, 0); });
         const std::string line = "key pressed = " + std::to_string(code) + "\n";
@@ -137,38 +113,37 @@ TEST_F(CameraInput, BackspaceStopsFollowingThenStopsViewingAndNeverSelectsSlot8)
     EXPECT_EQ(scene.viewBody, -1);
 }
 
-TEST_F(CameraInput, TimeScaleStepsThroughExactPowersOfTen) {
+// Each scale starts at 1, stays there on the key down, climbs by exact powers of ten to its top,
+// stays there, and comes back down to 1.
+TEST_F(CameraInput, ScaleKeysStepThroughExactPowersOfTen) {
+    struct Case {
+        const char* name;
+        const char* up;
+        const char* down;
+        double SceneState::*scale;
+        int topExponent;
+    };
+    const Case cases[] = {{"timeScale", "]", "[", &SceneState::timeScale, 8},
+                          {"globeScale", "'", ";", &SceneState::globeScale, 4}};
     const double powers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-    for (int i = 1; i <= 8; ++i) {
-        press("]");
-        ASSERT_EQ(scene.timeScale, powers[i]);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        double& scale = scene.*c.scale;
+        press(c.down);
+        EXPECT_EQ(scale, 1.0);
+        for (int i = 1; i <= c.topExponent; ++i) {
+            press(c.up);
+            ASSERT_EQ(scale, powers[i]);
+        }
+        press(c.up);
+        EXPECT_EQ(scale, powers[c.topExponent]);
+        for (int i = c.topExponent - 1; i >= 0; --i) {
+            press(c.down);
+            ASSERT_EQ(scale, powers[i]);
+        }
+        press(c.down);
+        EXPECT_EQ(scale, 1.0);
     }
-    press("]");
-    EXPECT_EQ(scene.timeScale, 100000000.0);
-    for (int i = 7; i >= 0; --i) {
-        press("[");
-        ASSERT_EQ(scene.timeScale, powers[i]);
-    }
-    press("[");
-    EXPECT_EQ(scene.timeScale, 1.0);
-}
-
-TEST_F(CameraInput, GlobeScaleStepsThroughExactPowersOfTen) {
-    press(";");
-    EXPECT_EQ(scene.globeScale, 1.0);
-    const double powers[] = {1, 10, 100, 1000, 10000};
-    for (int i = 1; i <= 4; ++i) {
-        press("'");
-        ASSERT_EQ(scene.globeScale, powers[i]);
-    }
-    press("'");
-    EXPECT_EQ(scene.globeScale, 10000.0);
-    for (int i = 3; i >= 0; --i) {
-        press(";");
-        ASSERT_EQ(scene.globeScale, powers[i]);
-    }
-    press(";");
-    EXPECT_EQ(scene.globeScale, 1.0);
 }
 
 TEST_F(CameraInput, OrbitAndZoomKeys) {
@@ -239,38 +214,52 @@ TEST_F(CameraInput, LeftAndRightDragZoomsDownOutUpIn) {
     EXPECT_EQ(scene.followOffset.z, 0);
 }
 
+// The drags of each table run in order from the pointer at (200, 100).
 TEST_F(CameraInput, RightDragOrbits) {
+    struct Case {
+        const char* what;
+        int x, y;
+        const char* printed;
+        long double horiz, vert;
+    };
+    const Case drags[] = {
+        {"right and down", 201, 101, "view dir horiz =========== 88.000000", 88, 47},
+        {"left and up", 200, 100, "view dir horiz =========== 90.000000", 90, 45},
+        {"only up: no horizontal step, no line", 200, 99, "", 90, 43},
+    };
     onMouseButton(2, 0, 0, 100);
     scene.lastMouseX = 200;
-    EXPECT_EQ(drag(201, 101), "view dir horiz =========== 88.000000");  // right and down
-    EXPECT_EQ(scene.viewDirHoriz, 88);
-    EXPECT_EQ(scene.viewDirVert, 47);
-    drag(200, 100);  // left and up
-    EXPECT_EQ(scene.viewDirHoriz, 90);
-    EXPECT_EQ(scene.viewDirVert, 45);
-    EXPECT_EQ(drag(200, 99), "");  // only up: no horizontal step, no line
-    EXPECT_EQ(scene.viewDirVert, 43);
-    EXPECT_NEAR(scene.viewDistance, startDistance, 1e-6);
+    for (const Case& c : drags) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(drag(c.x, c.y), c.printed);
+        EXPECT_EQ(scene.viewDirHoriz, c.horiz);
+        EXPECT_EQ(scene.viewDirVert, c.vert);
+        EXPECT_NEAR(scene.viewDistance, startDistance, 1e-6);
+    }
 }
 
+// One step per axis however far the pointer moves; offsets in steps of a tenth of the distance.
 TEST_F(CameraInput, MiddleDragMakesOneMovePerAxis) {
+    struct Case {
+        const char* what;
+        int x, y;
+        long double offsetX, offsetZ;
+    };
+    const Case drags[] = {
+        {"up and left: forward and left in one event", 90, 90, -1, -1},
+        {"down and right, far: back and right, one step each", 5000, 5000, 0, 0},
+        {"no motion: no step", 5000, 5000, 0, 0},
+        {"down and left", 4999, 5001, -1, 1},
+        {"up and right", 5000, 5000, 0, 0},
+    };
     onMouseButton(1, 0, 0, 100);
     scene.lastMouseX = 100;
-    drag(90, 90);  // up and left: forward and left in one event
-    EXPECT_NEAR(scene.followOffset.x, -startStep, 1e-6);
-    EXPECT_NEAR(scene.followOffset.z, -startStep, 1e-6);
-    drag(5000, 5000);  // down and right: back and right, one step each however far
-    EXPECT_NEAR(scene.followOffset.x, 0, 1e-6);
-    EXPECT_NEAR(scene.followOffset.z, 0, 1e-6);
-    drag(5000, 5000);  // no motion: no step
-    EXPECT_NEAR(scene.followOffset.x, 0, 1e-6);
-    EXPECT_NEAR(scene.followOffset.z, 0, 1e-6);
-    drag(4999, 5001);  // down and left
-    EXPECT_NEAR(scene.followOffset.x, -startStep, 1e-6);
-    EXPECT_NEAR(scene.followOffset.z, startStep, 1e-6);
-    drag(5000, 5000);  // up and right
-    EXPECT_NEAR(scene.followOffset.x, 0, 1e-6);
-    EXPECT_NEAR(scene.followOffset.z, 0, 1e-6);
+    for (const Case& c : drags) {
+        SCOPED_TRACE(c.what);
+        drag(c.x, c.y);
+        EXPECT_NEAR(scene.followOffset.x, c.offsetX * startStep, 1e-6);
+        EXPECT_NEAR(scene.followOffset.z, c.offsetZ * startStep, 1e-6);
+    }
     EXPECT_EQ(scene.viewDirHoriz, 90);
     EXPECT_NEAR(scene.viewDistance, startDistance, 1e-6);
 }

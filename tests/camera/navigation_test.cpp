@@ -6,17 +6,14 @@
 
 #include <cmath>
 #include <string>
-#include <string_view>
 
 #include "app/callbacks.h"
-#include "camera/input.h"
 #include "camera/view.h"
 #include "model/body_position.h"
-#include "model/init_scene.h"
 #include "model/scene_state.h"
 #include "render/frame.h"
 #include "tests/support/gl_recorder.h"
-#include "tests/support/test_clock.h"
+#include "tests/support/test_helpers.h"
 
 namespace {
 
@@ -24,29 +21,7 @@ namespace {
 constexpr long double startStep = 1414213.562373095;
 constexpr long double slot9Tilt = 17.16;
 
-class CameraNavigation : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        resetScene();
-        initScene();
-    }
-};
-
-template <class Action>
-std::string printed(Action action) {
-    testing::internal::CaptureStdout();
-    action();
-    return testing::internal::GetCapturedStdout();
-}
-
-// Presses the keys in order; returns what they printed.
-std::string press(std::string_view keys) {
-    return printed([keys] {
-        for (const char key : keys) {
-            onKeyboard(static_cast<unsigned char>(key), 0, 0);
-        }
-    });
-}
+using CameraNavigation = StartSceneTest;
 
 void drawFrame() {
     glrec::clearRecords();
@@ -55,23 +30,13 @@ void drawFrame() {
     ASSERT_EQ(glrec::modelviewDepth(), 1);
 }
 
-void tick(std::int32_t ms) {
-    testClockMs += ms;
-    onIdle();
+Vec3 minus(const Vec3& a, const Vec3& b) {
+    return Vec3{a.x - b.x, a.y - b.y, a.z - b.z};
 }
 
-void expectVec(const Vec3& v, long double x, long double y, long double z, long double tolerance) {
-    EXPECT_NEAR(v.x, x, tolerance);
-    EXPECT_NEAR(v.y, y, tolerance);
-    EXPECT_NEAR(v.z, z, tolerance);
+long double length(const Vec3& v) {
+    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
 }
-
-void expectSameVec(const Vec3& a, const Vec3& b) {
-    EXPECT_EQ(a.x, b.x);
-    EXPECT_EQ(a.y, b.y);
-    EXPECT_EQ(a.z, b.z);
-}
-
 // Where the frame puts the look-at point while slot k is followed.
 Vec3 planetPoint(int k) {
     Vec3 p = planetScenePosition(k);
@@ -79,33 +44,35 @@ Vec3 planetPoint(int k) {
     return p;
 }
 
-long double length(const Vec3& v) {
-    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-}
-
-Vec3 minus(const Vec3& a, const Vec3& b) {
-    return Vec3{a.x - b.x, a.y - b.y, a.z - b.z};
-}
-
-// From the start the view looks toward -z: forward is -z, left -x, back +z and right +x, in steps
-// of a tenth of the distance. The eye's offset does not change.
+// From the start the view looks toward -z: forward is -z, left -x, back +z and right +x, 9 up and
+// 3 down, in steps of a tenth of the distance. The keys are pressed in the order of the table; the
+// eye's offset and the distance do not change.
 TEST_F(CameraNavigation, KeypadKeysWalkOnTheEarthsFlatPlane) {
+    struct Case {
+        const char* keys;
+        const char* printed;
+        Vec3 offset;  // followOffset after the keys, in steps
+    };
+    const Case cases[] = {
+        {"8", "key pressed = 56\n", {0, 0, -1}},
+        {"4", "key pressed = 52\n", {-1, 0, -1}},
+        {"22", "key pressed = 50\nkey pressed = 50\n", {-1, 0, 1}},
+        {"6", "key pressed = 54\n", {0, 0, 1}},
+        {"9", "key pressed = 57\nPlanet Horiz deg = 0.000000\n", {0, 1, 1}},
+        {"3", "key pressed = 51\nPlanet Horiz deg = 0.000000\n", {0, 0, 1}},
+    };
     const Vec3 eye = scene.eye;
-    EXPECT_EQ(press("8"), "key pressed = 56\n");
-    expectVec(scene.followOffset, 0, 0, -startStep, 1e-6);
-    EXPECT_EQ(scene.followOffset.y, 0);
-    expectSameVec(scene.eye, eye);
-    EXPECT_NEAR(scene.viewDistance, 10 * startStep, 1e-6);
-    press("4");
-    expectVec(scene.followOffset, -startStep, 0, -startStep, 1e-6);
-    press("22");
-    expectVec(scene.followOffset, -startStep, 0, startStep, 1e-6);
-    press("6");
-    expectVec(scene.followOffset, 0, 0, startStep, 1e-6);
-    EXPECT_EQ(press("9"), "key pressed = 57\nPlanet Horiz deg = 0.000000\n");
-    expectVec(scene.followOffset, 0, startStep, startStep, 1e-6);
-    EXPECT_EQ(press("3"), "key pressed = 51\nPlanet Horiz deg = 0.000000\n");
-    expectVec(scene.followOffset, 0, 0, startStep, 1e-6);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        EXPECT_EQ(press(c.keys), c.printed);
+        const Vec3 expected{c.offset.x * startStep, c.offset.y * startStep, c.offset.z * startStep};
+        EXPECT_TRUE(vecNear(scene.followOffset, expected, 1e-6));
+        EXPECT_TRUE(sameVec(scene.eye, eye));
+        EXPECT_NEAR(scene.viewDistance, 10 * startStep, 1e-6);
+        if (c.offset.y == 0) {
+            EXPECT_EQ(scene.followOffset.y, 0);  // exactly: nothing climbs on the flat plane
+        }
+    }
 }
 
 // Whatever the view direction and the walking plane, a step turns the view direction by the
@@ -140,50 +107,54 @@ TEST_F(CameraNavigation, SlotNinesPlaneTiltsTheStepsAndTheNormal) {
     EXPECT_EQ(scene.refHoriz, -90);
     // Forward at viewDirHoriz 90: e = 17.16 x cos 180 = -17.16, the step descends.
     const long double e = slot9Tilt * degToRad;
-    expectVec(scene.followOffset, 0, -startStep * std::sin(e), -startStep * std::cos(e), 1e-6);
+    EXPECT_TRUE(vecNear(scene.followOffset,
+                        Vec3{0, -startStep * std::sin(e), -startStep * std::cos(e)}, 1e-6));
 
     const Vec3 before = scene.followOffset;
     EXPECT_EQ(press("9"), "key pressed = 57\nPlanet Horiz deg = 0.000000\n");
     const Vec3 up = minus(scene.followOffset, before);
-    expectVec(up, 0, startStep * std::cos(e), -startStep * std::sin(e), 1e-6);
+    EXPECT_TRUE(vecNear(up, Vec3{0, startStep * std::cos(e), -startStep * std::sin(e)}, 1e-6));
 
     // Backward the plane rises: a = 270, e = 17.16 x cos 360.
     const Vec3 start = scene.followOffset;
     press("2");
     const Vec3 back = minus(scene.followOffset, start);
-    expectVec(back, 0, startStep * std::sin(e), startStep * std::cos(e), 1e-6);
+    EXPECT_TRUE(vecNear(back, Vec3{0, startStep * std::sin(e), startStep * std::cos(e)}, 1e-6));
 }
 
+// A step of 1,414,213.56 km that would end just past the limit on x or z is refused whole.
 TEST_F(CameraNavigation, MoveOnPlaneIsLimitedOnXAndZOnly) {
-    // +x (right, -90): just past the limit is refused and nothing changes.
-    scene.followOffset = Vec3{distanceLimit - 1414213, 5, 7};
+    struct Case {
+        const char* what;
+        long double heading;
+        Vec3 offset;
+    };
+    const Case refused[] = {
+        {"+x (right)", -90, {distanceLimit - 1414213, 5, 7}},
+        {"-x (left)", 90, {-distanceLimit + 1414213, 0, 0}},
+        {"+z (back)", 180, {0, 0, distanceLimit - 1414213}},
+        {"-z (forward)", 0, {0, 0, -distanceLimit + 1414213}},
+    };
     const Vec3 eye = scene.eye;
     const Vec3 zoomStep = scene.zoomStep;
     const long double distance = scene.viewDistance;
-    moveOnPlane(-90);
-    expectSameVec(scene.followOffset, Vec3{distanceLimit - 1414213, 5, 7});
-    expectSameVec(scene.eye, eye);
-    expectSameVec(scene.zoomStep, zoomStep);
-    EXPECT_EQ(scene.viewDistance, distance);
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.what);
+        scene.followOffset = c.offset;
+        moveOnPlane(c.heading);
+        EXPECT_TRUE(sameVec(scene.followOffset, c.offset));
+        EXPECT_TRUE(sameVec(scene.eye, eye));
+        EXPECT_TRUE(sameVec(scene.zoomStep, zoomStep));
+        EXPECT_EQ(scene.viewDistance, distance);
+    }
+    // Stepping back from the last of them, away from the limit, is fine.
+    moveOnPlane(180);
+    EXPECT_NEAR(scene.followOffset.z, -distanceLimit + 1414213 + startStep, 1e-5);
     // Just short of it is allowed.
-    scene.followOffset.x = distanceLimit - 1414214;
+    scene.followOffset = Vec3{distanceLimit - 1414214, 5, 7};
     moveOnPlane(-90);
     EXPECT_NEAR(scene.followOffset.x, distanceLimit - 0.437626905, 1e-5);
     EXPECT_LT(scene.followOffset.x, distanceLimit);
-
-    // -x (left), +z (back) and -z (forward) likewise.
-    scene.followOffset = Vec3{-distanceLimit + 1414213, 0, 0};
-    moveOnPlane(90);
-    EXPECT_EQ(scene.followOffset.x, -distanceLimit + 1414213);
-    scene.followOffset = Vec3{0, 0, distanceLimit - 1414213};
-    moveOnPlane(180);
-    EXPECT_EQ(scene.followOffset.z, distanceLimit - 1414213);
-    scene.followOffset = Vec3{0, 0, -distanceLimit + 1414213};
-    moveOnPlane(0);
-    EXPECT_EQ(scene.followOffset.z, -distanceLimit + 1414213);
-    // Moving away from the limit is fine.
-    moveOnPlane(180);
-    EXPECT_NEAR(scene.followOffset.z, -distanceLimit + 1414213 + startStep, 1e-5);
 
     // y is not tested: a descending step on slot 9's plane passes -distanceLimit.
     press("(");
@@ -199,27 +170,29 @@ TEST_F(CameraNavigation, MoveAlongNormalTestsOnlyYWithItsRoughProbe) {
     EXPECT_EQ(printed([] { moveAlongNormal(1); }), "Planet Horiz deg = 0.000000\n");
     EXPECT_NEAR(scene.followOffset.y, startStep, 1e-6);
 
-    // The probe is a tenth of |followOffset.y - eye.y|, about 9.2e11 here: it refuses a step up
-    // of 1.4e6 km that would have stayed inside the limit, and the line is printed anyway.
-    const Vec3 high{0, distanceLimit - 2000000, 0};
-    scene.followOffset = high;
+    // The probe is a tenth of |followOffset.y - eye.y|, about 9.2e11 near either limit: it
+    // refuses a step outward of 1.4e6 km that would have stayed inside, and the line is printed
+    // anyway. Inward the probe stays inside, and the real step is made.
+    struct Case {
+        const char* what;
+        long double y;  // followOffset.y, 2,000,000 km inside the limit
+        int outward;
+    };
+    const Case cases[] = {{"top", distanceLimit - 2000000, 1},
+                          {"bottom, below the eye's offset", -distanceLimit + 2000000, -1}};
     const Vec3 eye = scene.eye;
     const long double distance = scene.viewDistance;
-    EXPECT_EQ(printed([] { moveAlongNormal(1); }), "Planet Horiz deg = 0.000000\n");
-    expectSameVec(scene.followOffset, high);
-    expectSameVec(scene.eye, eye);
-    EXPECT_EQ(scene.viewDistance, distance);
-    // Downward the probe stays inside, and the real step is made.
-    printed([] { moveAlongNormal(-1); });
-    EXPECT_NEAR(scene.followOffset.y, distanceLimit - 2000000 - startStep, 1e-3);
-
-    // The same at the bottom, where the look-at point lies below the eye's offset.
-    const Vec3 low{0, -distanceLimit + 2000000, 0};
-    scene.followOffset = low;
-    printed([] { moveAlongNormal(-1); });
-    expectSameVec(scene.followOffset, low);
-    printed([] { moveAlongNormal(1); });
-    EXPECT_NEAR(scene.followOffset.y, -distanceLimit + 2000000 + startStep, 1e-3);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Vec3 start{0, c.y, 0};
+        scene.followOffset = start;
+        EXPECT_EQ(printed([&c] { moveAlongNormal(c.outward); }), "Planet Horiz deg = 0.000000\n");
+        EXPECT_TRUE(sameVec(scene.followOffset, start));
+        EXPECT_TRUE(sameVec(scene.eye, eye));
+        EXPECT_EQ(scene.viewDistance, distance);
+        printed([&c] { moveAlongNormal(-c.outward); });
+        EXPECT_NEAR(scene.followOffset.y, c.y - c.outward * startStep, 1e-3);
+    }
 
     // With the look-at height equal to the eye's offset the probe is 0, so a huge step passes.
     scene.eye = Vec3{0, distanceLimit - 1000000, 1};
@@ -242,7 +215,7 @@ TEST_F(CameraNavigation, PlanetHorizLineNamesTheReferenceBodysNode) {
     scene.followOffset.y = distanceLimit;
     const Vec3 before = scene.followOffset;
     EXPECT_EQ(printed([] { moveAlongNormal(1); }), "Planet Horiz deg = -7.250000\n");
-    expectSameVec(scene.followOffset, before);
+    EXPECT_TRUE(sameVec(scene.followOffset, before));
 }
 
 TEST_F(CameraNavigation, FollowingTheSunPutsTheLookAtPointAtItsCentre) {
@@ -252,35 +225,35 @@ TEST_F(CameraNavigation, FollowingTheSunPutsTheLookAtPointAtItsCentre) {
     EXPECT_EQ(scene.followBody, 0);
     EXPECT_EQ(scene.viewBody, 0);
     drawFrame();
-    expectSameVec(scene.followOffset, Vec3{0, 0, 0});
+    EXPECT_TRUE(sameVec(scene.followOffset, Vec3{0, 0, 0}));
     press("\b");
     EXPECT_EQ(scene.followBody, -1);
-    tick(5000);
+    idleAfter(5000);
     drawFrame();
-    expectSameVec(scene.followOffset, Vec3{0, 0, 0});
+    EXPECT_TRUE(sameVec(scene.followOffset, Vec3{0, 0, 0}));
 }
 
 TEST_F(CameraNavigation, StoppingAFollowKeepsThePointOfTheLastFrame) {
     press("]]]]]]]]");  // 1e8: the Earth moves about 1.1 degrees a second
     press("#");
     drawFrame();
-    expectSameVec(scene.followOffset, planetPoint(3));
+    EXPECT_TRUE(sameVec(scene.followOffset, planetPoint(3)));
     EXPECT_NEAR(scene.followOffset.x, astronomicalUnit, 1e-3);
 
-    tick(1000);
+    idleAfter(1000);
     // The offset changes only at a frame.
     EXPECT_NE(planetPoint(3).z, scene.followOffset.z);
     drawFrame();
     const Vec3 lastFrame = scene.followOffset;
-    expectSameVec(lastFrame, planetPoint(3));
+    EXPECT_TRUE(sameVec(lastFrame, planetPoint(3)));
 
-    tick(1000);
+    idleAfter(1000);
     press("\b");
     EXPECT_EQ(scene.followBody, -1);
     EXPECT_EQ(scene.viewBody, 3);
-    tick(1000);
+    idleAfter(1000);
     drawFrame();
-    expectSameVec(scene.followOffset, lastFrame);
+    EXPECT_TRUE(sameVec(scene.followOffset, lastFrame));
     // The planet has moved on without the camera.
     EXPECT_GT(length(minus(planetPoint(3), lastFrame)), 1000000);
 }
@@ -289,18 +262,18 @@ TEST_F(CameraNavigation, WalkingWhileFollowingLastsOnlyUntilTheNextFrame) {
     press("$");  // Mars
     drawFrame();
     const Vec3 mars = scene.followOffset;
-    expectSameVec(mars, planetPoint(4));
+    EXPECT_TRUE(sameVec(mars, planetPoint(4)));
 
     press("8");
     EXPECT_NEAR(scene.followOffset.z, mars.z - startStep, 1e-3);
     press("9");
     drawFrame();
-    expectSameVec(scene.followOffset, mars);
+    EXPECT_TRUE(sameVec(scene.followOffset, mars));
 
     // Zoom and orbit still last.
     press("+a");
     drawFrame();
-    expectSameVec(scene.followOffset, mars);
+    EXPECT_TRUE(sameVec(scene.followOffset, mars));
     EXPECT_NEAR(scene.viewDistance, 9 * startStep, 1e-6);
     EXPECT_EQ(scene.viewDirHoriz, 88);
 }

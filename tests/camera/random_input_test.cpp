@@ -15,11 +15,10 @@
 
 #include "app/callbacks.h"
 #include "camera/input.h"
-#include "model/init_scene.h"
 #include "model/scene_state.h"
 #include "render/frame.h"
 #include "tests/support/gl_recorder.h"
-#include "tests/support/test_clock.h"
+#include "tests/support/test_helpers.h"
 
 namespace {
 
@@ -133,10 +132,7 @@ void run(const Event& e) {
             onMouseDrag(e.a, e.b);
             break;
         case Kind::Idle:
-            // The clock wraps like the platform's 32-bit millisecond counter.
-            testClockMs = static_cast<std::int32_t>(static_cast<std::uint32_t>(testClockMs) +
-                                                    static_cast<std::uint32_t>(e.a));
-            onIdle();
+            idleAfter(static_cast<std::uint32_t>(e.a));  // the clock wraps as the platform's does
             break;
         case Kind::Frame:
             displayFrame();
@@ -231,8 +227,7 @@ std::string problem(bool afterFrame) {
 
 TEST(CameraRandomInput, StateStaysInRangeUnderRandomEvents) {
     const std::uint32_t seed = fuzzSeed();
-    resetScene();
-    initScene();
+    startScene();
     glrec::setMode(glrec::Mode::Counting);  // frames are only counted, never stored
     std::mt19937 random(seed);
 

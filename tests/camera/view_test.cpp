@@ -10,29 +10,14 @@
 #include <string>
 
 #include "camera/input.h"
-#include "model/init_scene.h"
 #include "model/scene_state.h"
-#include "tests/support/test_clock.h"
+#include "tests/support/test_helpers.h"
 
 namespace {
 
 constexpr long double startDistance = 14142135.62373095;
 
-class CameraView : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        resetScene();
-        initScene();
-    }
-};
-
-// What `action` prints. Only the camera call is captured, so failure messages still show.
-template <class Action>
-std::string printed(Action action) {
-    testing::internal::CaptureStdout();
-    action();
-    return testing::internal::GetCapturedStdout();
-}
+using CameraView = StartSceneTest;
 
 long double horizontalRadius() {
     return std::hypot(scene.eye.x, scene.eye.z);
@@ -47,25 +32,6 @@ void expectZoomStepFollowsEye() {
     EXPECT_NEAR(scene.zoomStep.x, -0.1 * scene.eye.x, 1e-15 * scene.viewDistance);
     EXPECT_NEAR(scene.zoomStep.y, -0.1 * scene.eye.y, 1e-15 * scene.viewDistance);
     EXPECT_NEAR(scene.zoomStep.z, -0.1 * scene.eye.z, 1e-15 * scene.viewDistance);
-}
-
-TEST_F(CameraView, StartsFortyFiveDegreesUpOnThePlusZSide) {
-    EXPECT_EQ(scene.eye.x, 0);
-    EXPECT_EQ(scene.eye.y, 10000000);
-    EXPECT_EQ(scene.eye.z, 10000000);
-    EXPECT_NEAR(scene.viewDistance, startDistance, 1e-8);
-    // The root is taken in double precision.
-    EXPECT_EQ(scene.viewDistance, std::sqrt(2e14));
-    EXPECT_NEAR(std::atan2(scene.eye.y, horizontalRadius()) / degToRad, 45, 1e-12);
-    EXPECT_EQ(scene.viewDirHoriz, 90);
-    EXPECT_EQ(scene.viewDirVert, 45);
-    EXPECT_NEAR(scene.zoomStep.y, -1000000, 1e-6);
-    EXPECT_NEAR(scene.zoomStep.z, -1000000, 1e-6);
-    expectZoomStepFollowsEye();
-    EXPECT_EQ(scene.gridScaleA, 5 * scene.viewDistance);
-    EXPECT_EQ(scene.gridScaleB, scene.viewDistance);
-    EXPECT_EQ(scene.gridExtentA, 2 * scene.gridScaleA);
-    EXPECT_EQ(scene.gridExtentB, 2 * scene.gridScaleB);
 }
 
 TEST_F(CameraView, OrbitHorizTurnsTheEyeToTheStoredAngle) {
@@ -238,66 +204,70 @@ TEST_F(CameraView, ZoomOutIsRefusedBeyondTheDistanceLimit) {
     EXPECT_EQ(scene.eye.z, 8393096454546.0);
 }
 
+// The keys run the grid update even when the zoom itself is refused at either limit.
 TEST_F(CameraView, GridUpdateRunsAfterARefusedZoom) {
-    scene.eye = Vec3{0, 0, 1};
-    updateViewDistance();
-    scene.gridScaleA = 10;
-    scene.gridExtentA = 20;
-    scene.gridScaleB = 2;
-    scene.gridExtentB = 4;
-    printed([] { onKeyboard('+', 0, 0); });
-    EXPECT_EQ(scene.viewDistance, 1);
-    EXPECT_NEAR(scene.gridScaleA, 0.4, 1e-15);
-    EXPECT_EQ(scene.gridExtentA, 2 * scene.gridScaleA);
-    EXPECT_EQ(scene.gridScaleB, 2);
-
-    scene.eye = Vec3{0, 0, 9000000000000.0};
-    updateViewDistance();
-    scene.gridScaleA = 1000000000000.0;
-    scene.gridExtentA = 2000000000000.0;
-    scene.gridScaleB = 5000000000000.0;
-    scene.gridExtentB = 10000000000000.0;
-    printed([] { onKeyboard('x', 0, 0); });
-    EXPECT_EQ(scene.eye.z, 9000000000000.0);
-    EXPECT_EQ(scene.gridScaleA, 25000000000000.0);
-    EXPECT_EQ(scene.gridExtentA, 50000000000000.0);
-    EXPECT_EQ(scene.gridScaleB, 5000000000000.0);
+    struct Case {
+        const char* what;
+        unsigned char key;
+        long double eyeZ, scaleA, scaleB;  // each extent starts at twice its scale
+        long double expectedA;             // grid B keeps its scale
+    };
+    const Case cases[] = {
+        {"zoom in at 1 km", '+', 1, 10, 2, 0.4},
+        {"zoom out near the far limit", 'x', 9000000000000.0, 1000000000000.0, 5000000000000.0,
+         25000000000000.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        scene.eye = Vec3{0, 0, c.eyeZ};
+        updateViewDistance();
+        scene.gridScaleA = c.scaleA;
+        scene.gridExtentA = 2 * c.scaleA;
+        scene.gridScaleB = c.scaleB;
+        scene.gridExtentB = 2 * c.scaleB;
+        printed([&c] { onKeyboard(c.key, 0, 0); });
+        EXPECT_EQ(scene.eye.z, c.eyeZ);
+        EXPECT_EQ(scene.viewDistance, c.eyeZ);
+        EXPECT_NEAR(scene.gridScaleA, c.expectedA, 1e-15 * c.expectedA);
+        EXPECT_EQ(scene.gridExtentA, 2 * scene.gridScaleA);
+        EXPECT_EQ(scene.gridScaleB, c.scaleB);
+        EXPECT_EQ(scene.gridExtentB, 2 * c.scaleB);
+    }
 }
 
-// Each update changes at most one grid, and tests grid A first.
+// Each update changes at most one grid, and tests grid A first. Each extent starts at twice its
+// scale and must stay so.
 TEST_F(CameraView, GridUpdatesChangeOneGridAtMostAndTestAFirst) {
-    const long double d = scene.viewDistance;
-    const auto setGrids = [](long double a, long double b) {
-        scene.gridScaleA = a;
-        scene.gridExtentA = 2 * a;
-        scene.gridScaleB = b;
-        scene.gridExtentB = 2 * b;
+    struct Case {
+        const char* what;
+        void (*update)();
+        long double a, b, expectedA, expectedB;
     };
-    setGrids(50 * d, 10 * d);  // both at or below 0.2 of the distance: only A shrinks
-    refineGrids();
-    EXPECT_NEAR(scene.gridScaleA, 2 * d, 1e-6);
-    EXPECT_EQ(scene.gridScaleB, 10 * d);
-    setGrids(d, 5 * d);  // only B at 0.2
-    refineGrids();
-    EXPECT_EQ(scene.gridScaleA, d);
-    EXPECT_NEAR(scene.gridScaleB, 0.2 * d, 1e-6);
-    EXPECT_EQ(scene.gridExtentB, 2 * scene.gridScaleB);
-
-    setGrids(d / 50, d / 10);  // both at or below a fifth of the distance: only A grows
-    coarsenGrids();
-    EXPECT_NEAR(scene.gridScaleA, d / 2, 1e-6);
-    EXPECT_EQ(scene.gridScaleB, d / 10);
-    setGrids(d, d / 5);  // only B
-    coarsenGrids();
-    EXPECT_EQ(scene.gridScaleA, d);
-    EXPECT_NEAR(scene.gridScaleB, 5 * d, 1e-6);
-    EXPECT_EQ(scene.gridExtentB, 2 * scene.gridScaleB);
-
-    setGrids(2 * d, 0.4 * d);  // neither grid far enough from the distance: nothing changes
-    coarsenGrids();
-    refineGrids();
-    EXPECT_EQ(scene.gridScaleA, 2 * d);
-    EXPECT_EQ(scene.gridScaleB, 0.4 * d);
+    const long double d = scene.viewDistance;
+    const Case cases[] = {
+        {"refine, both at or below 0.2 of the distance: only A shrinks", refineGrids, 50 * d,
+         10 * d, 2 * d, 10 * d},
+        {"refine, only B at 0.2", refineGrids, d, 5 * d, d, 0.2 * d},
+        {"refine, neither far enough from the distance", refineGrids, 2 * d, 0.4 * d, 2 * d,
+         0.4 * d},
+        {"coarsen, both at or below a fifth of the distance: only A grows", coarsenGrids, d / 50,
+         d / 10, d / 2, d / 10},
+        {"coarsen, only B at a fifth", coarsenGrids, d, d / 5, d, 5 * d},
+        {"coarsen, neither far enough from the distance", coarsenGrids, 2 * d, 0.4 * d, 2 * d,
+         0.4 * d},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        scene.gridScaleA = c.a;
+        scene.gridExtentA = 2 * c.a;
+        scene.gridScaleB = c.b;
+        scene.gridExtentB = 2 * c.b;
+        c.update();
+        EXPECT_NEAR(scene.gridScaleA, c.expectedA, 1e-6);
+        EXPECT_NEAR(scene.gridScaleB, c.expectedB, 1e-6);
+        EXPECT_EQ(scene.gridExtentA, 2 * scene.gridScaleA);
+        EXPECT_EQ(scene.gridExtentB, 2 * scene.gridScaleB);
+    }
 }
 
 TEST_F(CameraView, FirstZoomInShrinksGridAOnly) {

@@ -10,6 +10,7 @@
 #include "model/body_position.h"
 #include "model/scene_state.h"
 #include "tests/support/test_clock.h"
+#include "tests/support/test_helpers.h"
 
 namespace {
 
@@ -60,39 +61,35 @@ TEST(AngleDistance, IsTheAbsoluteDifferenceFoldedToAtMost180) {
 TEST_F(PlanetPosition, FlatOrbitGivesThePointOnTheCircleForAnyNode) {
     for (long double theta : {0.0, 30.0, 123.4, 270.0, 359.0}) {
         for (long double node : {0.0, 45.0, 200.0}) {
-            const Vec3 p = placeAt(theta, node, 0);
-            EXPECT_EQ(p.x, std::cos(theta * toRad) * r) << elements(theta, node, 0);
-            EXPECT_EQ(p.y, 0) << elements(theta, node, 0);
-            EXPECT_EQ(p.z, -std::sin(theta * toRad) * r) << elements(theta, node, 0);
+            SCOPED_TRACE(elements(theta, node, 0));
+            EXPECT_TRUE(sameVec(placeAt(theta, node, 0), Vec3{std::cos(theta * toRad) * r, 0,
+                                                              -std::sin(theta * toRad) * r}));
         }
     }
 }
 
 TEST_F(PlanetPosition, QuarterTurnTiltLiftsTheNodePointStraightUp) {
     const Vec3 p = placeAt(0, 0, 90);
-    EXPECT_NEAR(p.x, 0, roundingTolerance);
-    EXPECT_NEAR(p.y, r, roundingTolerance);
+    EXPECT_TRUE(vecNear(p, Vec3{0, r, 0}, roundingTolerance));
     EXPECT_EQ(p.z, 0);
 }
 
 TEST_F(PlanetPosition, QuarterOrbitFromNodeZeroLiesOnMinusZForAnyInclination) {
     for (long double inclination : {0.0, 7.0044444444444, 45.0, 90.0, 99.0, 179.0}) {
-        const Vec3 p = placeAt(90, 0, inclination);
-        EXPECT_NEAR(p.x, 0, roundingTolerance) << elements(90, 0, inclination);
-        EXPECT_NEAR(p.y, 0, roundingTolerance) << elements(90, 0, inclination);
-        EXPECT_NEAR(p.z, -r, roundingTolerance) << elements(90, 0, inclination);
+        SCOPED_TRACE(elements(90, 0, inclination));
+        EXPECT_TRUE(vecNear(placeAt(90, 0, inclination), Vec3{0, 0, -r}, roundingTolerance));
     }
 }
 
 TEST_F(PlanetPosition, HeightAcrossZeroDegreesUsesTheFoldedDistance) {
     const long double pi = std::acos(static_cast<long double>(-1));
     for (long double inclination : {7.0044444444444, 17.16, 60.0}) {
+        SCOPED_TRACE(elements(350, 10, inclination));
         const Vec3 p = placeAt(350, 10, inclination);
         const long double expected = r * std::sin(inclination * pi / 180) * std::cos(20 * pi / 180);
-        EXPECT_NEAR(p.y, expected, roundingTolerance) << elements(350, 10, inclination);
-        // The same 20 degrees measured without crossing zero gives the same height exactly.
-        const Vec3 q = placeAt(30, 10, inclination);
-        EXPECT_EQ(p.y, q.y) << elements(30, 10, inclination);
+        EXPECT_NEAR(p.y, expected, roundingTolerance);
+        // The same 20 degrees measured without crossing zero (theta 30) gives the same height.
+        EXPECT_EQ(p.y, placeAt(30, 10, inclination).y);
     }
 }
 
@@ -112,16 +109,12 @@ TEST_F(PlanetPosition, DriftLevelIsAddedOnlyToTheFollowOffsetsZ) {
     scene.levels[slot].orbitRadius = 0;
     const Vec3 flat = planetScenePosition(slot);
     scene.levels[slot].orbitRadius = 4725447.251111;
-    const Vec3 lifted = planetScenePosition(slot);
-    EXPECT_EQ(lifted.x, flat.x);
-    EXPECT_EQ(lifted.y, flat.y);
-    EXPECT_EQ(lifted.z, flat.z);
+    EXPECT_TRUE(sameVec(planetScenePosition(slot), flat));
     EXPECT_NE(flat.y, 0);
 
     followPlanet(slot);
-    EXPECT_EQ(scene.followOffset.x, flat.x);
-    EXPECT_EQ(scene.followOffset.y, flat.y);
-    EXPECT_EQ(scene.followOffset.z, flat.z + scene.levels[slot].orbitRadius);
+    EXPECT_TRUE(
+        sameVec(scene.followOffset, Vec3{flat.x, flat.y, flat.z + scene.levels[slot].orbitRadius}));
 }
 
 }  // namespace

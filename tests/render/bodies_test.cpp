@@ -10,55 +10,29 @@
 #include <functional>
 #include <vector>
 
-#include "app/callbacks.h"
 #include "camera/navigation.h"
 #include "model/body_position.h"
-#include "model/init_scene.h"
 #include "model/scene_state.h"
 #include "tests/support/gl_recorder.h"
-#include "tests/support/test_clock.h"
+#include "tests/support/test_helpers.h"
 
 namespace {
 
 using glrec::Call;
 using glrec::Fn;
 
-std::vector<Call> recorded() {
-    const auto calls = glrec::records();
-    return {calls.begin(), calls.end()};
-}
+using Bodies = StartSceneTest;
 
-bool isColor(glrec::Color c, float r, float g, float b) {
-    return c.r == r && c.g == g && c.b == b;
-}
-
-std::vector<const Call*> callsOf(const std::vector<Call>& calls, Fn fn) {
-    std::vector<const Call*> found;
-    for (const Call& call : calls) {
-        if (call.fn == fn) {
-            found.push_back(&call);
+// The far end of every radius line (the second vertex of each GL_LINES shape), in order.
+std::vector<Call> radiusLineEnds(const std::vector<Call>& calls) {
+    std::vector<Call> ends;
+    for (const Shape& shape : shapesOf(calls)) {
+        if (shape.mode == GL_LINES && shape.begin + 2 < calls.size()) {
+            ends.push_back(calls[shape.begin + 2]);
         }
     }
-    return found;
+    return ends;
 }
-
-// Some simulated weeks at a high time scale, so that no angle is at its start value.
-void advanceTime() {
-    scene.timeScale = 1e6;
-    for (int tick = 0; tick < 3; ++tick) {
-        testClockMs += 1000;
-        onIdle();
-    }
-}
-
-class Bodies : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        resetScene();
-        initScene();
-        glrec::reset();
-    }
-};
 
 TEST_F(Bodies, LightShellsOldestFirstAtTheirDriftWithACentreRing) {
     // Shell 0 retired; 1 to 3 live, older ones larger and further along +z.
@@ -69,9 +43,7 @@ TEST_F(Bodies, LightShellsOldestFirstAtTheirDriftWithACentreRing) {
         scene.lightShells[i].radius = radii[i];
         scene.lightShells[i].drift = radii[i] / lightSpeed * sunDriftSpeed;
     }
-    glTranslated(1, 2, 3);
-    const glrec::Mat4 before = glrec::modelview();
-    glrec::clearRecords();
+    const glrec::Mat4 before = startFromSomeFrame();
     drawLightShells();
     const std::vector<Call> calls = recorded();
     const std::size_t perShell = 1 + 1 + 2 * (360 + 2) + 1;
@@ -83,10 +55,7 @@ TEST_F(Bodies, LightShellsOldestFirstAtTheirDriftWithACentreRing) {
         const std::size_t at = 1 + (shell - 1) * perShell;
         const double drift = static_cast<double>(scene.lightShells[shell].drift);
         EXPECT_EQ(calls[at].fn, Fn::PushMatrix);
-        ASSERT_EQ(calls[at + 1].fn, Fn::Translated);
-        EXPECT_EQ(calls[at + 1].args[0], 0.0);
-        EXPECT_EQ(calls[at + 1].args[1], 0.0);
-        EXPECT_EQ(calls[at + 1].args[2], drift);
+        ASSERT_TRUE(callIs(calls[at + 1], Fn::Translated, {0, 0, drift}));
         // The shell's ring, then the 10,000 km centre ring, both 360 segments, yellow.
         const long double ringRadius[2] = {radii[shell], 10000};
         for (int ring = 0; ring < 2; ++ring) {
@@ -105,8 +74,7 @@ TEST_F(Bodies, LightShellsOldestFirstAtTheirDriftWithACentreRing) {
     }
     EXPECT_EQ(calls.back().fn, Fn::Color3f);
     EXPECT_TRUE(isColor(calls.back().color, 1, 1, 1));
-    EXPECT_EQ(glrec::modelview(), before);
-    EXPECT_EQ(glrec::modelviewDepth(), 1);
+    EXPECT_TRUE(stackRestored(before));
 }
 
 TEST_F(Bodies, NoLiveShellStillSetsYellowThenWhite) {
@@ -123,10 +91,8 @@ TEST_F(Bodies, NoLiveShellStillSetsYellowThenWhite) {
 }
 
 TEST_F(Bodies, ShellsAreDrawnAtTheSunBeforeItsRotations) {
-    advanceTime();
-    glTranslated(1, 2, 3);
-    const glrec::Mat4 before = glrec::modelview();
-    glrec::clearRecords();
+    runSomeWeeks();
+    const glrec::Mat4 before = startFromSomeFrame();
     drawStar(0);
     const std::vector<Call> calls = recorded();
     ASSERT_GE(scene.shellCount - scene.firstLiveShell, 1);
@@ -137,15 +103,15 @@ TEST_F(Bodies, ShellsAreDrawnAtTheSunBeforeItsRotations) {
     EXPECT_EQ(calls[2].modelview, before);
     EXPECT_EQ(calls[2].args[2], static_cast<double>(scene.lightShells[scene.firstLiveShell].drift));
     // The star itself: the Sun's 696,000 km globe, in yellow, and white restored at the end.
-    const std::vector<const Call*> spheres = callsOf(calls, Fn::WireSphere);
+    const std::vector<Call> spheres = callsOf(calls, Fn::WireSphere);
     ASSERT_EQ(spheres.size(), 1u);
-    EXPECT_EQ(spheres[0]->args[0], 696000.0);
-    EXPECT_TRUE(isColor(spheres[0]->color, 1, 1, 0));
+    EXPECT_EQ(spheres[0].args[0], 696000.0);
+    EXPECT_TRUE(isColor(spheres[0].color, 1, 1, 0));
     EXPECT_TRUE(isColor(calls.back().color, 1, 1, 1));
 }
 
 TEST_F(Bodies, EveryDrawingStepPopsWhatItPushes) {
-    advanceTime();
+    runSomeWeeks();
     scene.followBody = 5;
     followPlanet(5);
     std::vector<std::function<void()>> all = {[] { drawAllSlots(); }, [] { drawLightShells(); }};
@@ -156,17 +122,11 @@ TEST_F(Bodies, EveryDrawingStepPopsWhatItPushes) {
     }
     for (std::size_t s = 0; s < all.size(); ++s) {
         SCOPED_TRACE(s);
-        glrec::reset();
-        glTranslated(-4, 5, 6);
-        glRotated(33, 0, 1, 1);
-        const glrec::Mat4 before = glrec::modelview();
-        glrec::clearRecords();
+        const glrec::Mat4 before = startFromSomeFrame();
         all[s]();
         EXPECT_EQ(glrec::counts().of(Fn::PushMatrix), glrec::counts().of(Fn::PopMatrix));
-        EXPECT_EQ(glrec::modelviewDepth(), 1);
-        EXPECT_EQ(glrec::modelview(), before);
+        EXPECT_TRUE(stackRestored(before));
         EXPECT_TRUE(isColor(glrec::color(), 1, 1, 1));
-        EXPECT_TRUE(glrec::ok()) << glrec::errorSummary();
     }
 }
 
@@ -180,7 +140,7 @@ std::vector<double> planetGlobeRadii() {
 }
 
 TEST_F(Bodies, GlobeScaleEnlargesOnlyEachPlanetsOwnGlobe) {
-    advanceTime();
+    runSomeWeeks();
     glrec::reset();
     drawAllSlots();
     const std::vector<Call> plain = recorded();
@@ -188,19 +148,17 @@ TEST_F(Bodies, GlobeScaleEnlargesOnlyEachPlanetsOwnGlobe) {
     glrec::reset();
     drawAllSlots();
     const std::vector<Call> scaled = recorded();
-    const std::vector<const Call*> a = callsOf(plain, Fn::WireSphere);
-    const std::vector<const Call*> b = callsOf(scaled, Fn::WireSphere);
+    const std::vector<Call> a = callsOf(plain, Fn::WireSphere);
+    const std::vector<Call> b = callsOf(scaled, Fn::WireSphere);
     ASSERT_EQ(a.size(), b.size());
     ASSERT_EQ(plain.size(), scaled.size());
     std::vector<double> changed;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        // Same place, same slices; only the radius may differ.
-        EXPECT_EQ(a[i]->eye.x, b[i]->eye.x);
-        EXPECT_EQ(a[i]->eye.y, b[i]->eye.y);
-        EXPECT_EQ(a[i]->eye.z, b[i]->eye.z);
-        if (a[i]->args[0] != b[i]->args[0]) {
-            changed.push_back(a[i]->args[0]);
-            EXPECT_DOUBLE_EQ(b[i]->args[0], 10 * a[i]->args[0]);
+        // Same place; only the radius may differ.
+        EXPECT_TRUE(pointNear(b[i].eye, a[i].eye, 0)) << "sphere " << i;
+        if (a[i].args[0] != b[i].args[0]) {
+            changed.push_back(a[i].args[0]);
+            EXPECT_DOUBLE_EQ(b[i].args[0], 10 * a[i].args[0]);
         }
     }
     EXPECT_EQ(changed, planetGlobeRadii());
@@ -216,19 +174,15 @@ TEST_F(Bodies, GlobeScaleEnlargesOnlyEachPlanetsOwnGlobe) {
 TEST_F(Bodies, MercurysZeroRadiusSecondEntryIsDrawnOnAHundredKilometreRing) {
     drawMoons(1);
     const std::vector<Call> calls = recorded();
-    const std::vector<const Call*> spheres = callsOf(calls, Fn::WireSphere);
+    const std::vector<Call> spheres = callsOf(calls, Fn::WireSphere);
     ASSERT_EQ(spheres.size(), 2u);
-    EXPECT_EQ(spheres[0]->args[0], 2439.0);
-    EXPECT_EQ(spheres[1]->args[0], 0.0);
+    EXPECT_EQ(spheres[0].args[0], 2439.0);
+    EXPECT_EQ(spheres[1].args[0], 0.0);
     // Each entry has its 1000-segment ring: Mercury's globe on radius 0, the second on 100 km.
     std::vector<double> ringRadii;
-    const Call* lastLineEnd = nullptr;
-    for (std::size_t i = 0; i < calls.size(); ++i) {
-        if (calls[i].fn == Fn::Begin && calls[i].args[0] == GL_LINE_LOOP) {
-            ringRadii.push_back(std::hypot(calls[i + 1].args[0], calls[i + 1].args[2]));
-        }
-        if (calls[i].fn == Fn::Begin && calls[i].args[0] == GL_LINES) {
-            lastLineEnd = &calls[i + 2];
+    for (const Shape& shape : shapesOf(calls)) {
+        if (shape.mode == GL_LINE_LOOP) {
+            ringRadii.push_back(ringRadius(calls[shape.begin + 1]));
         }
     }
     ASSERT_EQ(ringRadii.size(), 2u);
@@ -236,27 +190,33 @@ TEST_F(Bodies, MercurysZeroRadiusSecondEntryIsDrawnOnAHundredKilometreRing) {
     EXPECT_NEAR(ringRadii[1], 100, 1e-12);
     EXPECT_EQ(glrec::counts().vertices, 2 * 1000 + 2 * 2);
     // The zero-radius globe sits at the end of its radius line, 100 km out.
-    ASSERT_NE(lastLineEnd, nullptr);
-    EXPECT_NEAR(spheres[1]->eye.x, lastLineEnd->eye.x, 1e-12);
-    EXPECT_NEAR(spheres[1]->eye.y, lastLineEnd->eye.y, 1e-12);
-    EXPECT_NEAR(spheres[1]->eye.z, lastLineEnd->eye.z, 1e-12);
-    EXPECT_NEAR(std::hypot(spheres[1]->eye.x, spheres[1]->eye.y, spheres[1]->eye.z), 100, 1e-12);
+    const std::vector<Call> lineEnds = radiusLineEnds(calls);
+    ASSERT_EQ(lineEnds.size(), 2u);
+    EXPECT_TRUE(pointNear(spheres[1].eye, lineEnds[1].eye, 1e-12));
+    EXPECT_NEAR(std::hypot(spheres[1].eye.x, spheres[1].eye.y, spheres[1].eye.z), 100, 1e-12);
 }
 
 TEST_F(Bodies, MoonListLengthFollowsThePlanetsCount) {
-    drawMoons(0);  // the Sun's list: count 0
-    EXPECT_EQ(glrec::records().size(), 0u);
-    drawMoons(2);  // Venus: its globe only
-    EXPECT_EQ(glrec::counts().of(Fn::WireSphere), 1);
-    EXPECT_EQ(glrec::counts().primitives[GL_LINES], 1);
-    glrec::reset();
-    drawMoons(4);  // Mars, Phobos, Deimos
-    EXPECT_EQ(glrec::counts().of(Fn::WireSphere), 3);
-    EXPECT_EQ(glrec::counts().primitives[GL_LINES], 3);
+    struct Case {
+        const char* what;
+        int slot;
+        int entries;  // globes and radius lines drawn
+    };
+    const Case cases[] = {{"the Sun's list: count 0", 0, 0},
+                          {"Venus: its globe only", 2, 1},
+                          {"Mars, Phobos, Deimos", 4, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        glrec::reset();
+        drawMoons(c.slot);
+        EXPECT_EQ(glrec::counts().of(Fn::WireSphere), c.entries);
+        EXPECT_EQ(glrec::counts().primitives[GL_LINES], c.entries);
+        EXPECT_EQ(glrec::records().empty(), c.entries == 0);
+    }
 }
 
 TEST_F(Bodies, FollowedPlanetTranslatesToTheOrigin) {
-    advanceTime();
+    runSomeWeeks();
     // A node other than 0 exercises the formula's general case too.
     scene.planets[6].orbitNode = 40;
     for (int k = 1; k < scene.slotCount; ++k) {
@@ -268,9 +228,9 @@ TEST_F(Bodies, FollowedPlanetTranslatesToTheOrigin) {
         const long double h = scene.levels[k].orbitRadius;
         ASSERT_EQ(glrec::records().size(), 1u);
         const Call unfollowed = glrec::records()[0];
-        EXPECT_EQ(unfollowed.args[0], static_cast<double>(pos.x));
-        EXPECT_EQ(unfollowed.args[1], static_cast<double>(pos.y));
-        EXPECT_EQ(unfollowed.args[2], static_cast<double>(pos.z + h));
+        EXPECT_TRUE(callIs(unfollowed, Fn::Translated,
+                           {static_cast<double>(pos.x), static_cast<double>(pos.y),
+                            static_cast<double>(pos.z + h)}));
         EXPECT_GT(std::hypot(unfollowed.args[0], unfollowed.args[2]), 5e7);
 
         followPlanet(k);
@@ -286,27 +246,20 @@ TEST_F(Bodies, FollowedPlanetTranslatesToTheOrigin) {
 
 // With every node 0, as in the table, the planet is drawn exactly at the end of its radius line.
 TEST_F(Bodies, PlanetSitsAtTheEndOfItsOrbitsRadiusLine) {
-    advanceTime();
+    runSomeWeeks();
     for (int k = 1; k < scene.slotCount; ++k) {
         SCOPED_TRACE(k);
         glrec::reset();
         drawPlanetSystem(k);
         const std::vector<Call> calls = recorded();
-        const Call* lineEnd = nullptr;
-        for (std::size_t i = 0; i < calls.size(); ++i) {
-            if (calls[i].fn == Fn::Begin && calls[i].args[0] == GL_LINES) {
-                lineEnd = &calls[i + 2];
-                break;
-            }
-        }
-        const std::vector<const Call*> spheres = callsOf(calls, Fn::WireSphere);
-        ASSERT_NE(lineEnd, nullptr);
+        const std::vector<Call> lineEnds = radiusLineEnds(calls);
+        const std::vector<Call> spheres = callsOf(calls, Fn::WireSphere);
+        ASSERT_GE(lineEnds.size(), 1u);
         ASSERT_GE(spheres.size(), 1u);
-        EXPECT_EQ(spheres[0]->args[0], 100.0);  // the planet's marker
+        const Call& marker = spheres[0];
+        EXPECT_EQ(marker.args[0], 100.0);  // the planet's marker
         const double scale = static_cast<double>(scene.planets[k].orbitRadius);
-        EXPECT_NEAR(spheres[0]->eye.x, lineEnd->eye.x, 1e-14 * scale);
-        EXPECT_NEAR(spheres[0]->eye.y, lineEnd->eye.y, 1e-14 * scale);
-        EXPECT_NEAR(spheres[0]->eye.z, lineEnd->eye.z, 1e-14 * scale);
+        EXPECT_TRUE(pointNear(marker.eye, lineEnds[0].eye, 1e-14 * scale));
         // The green 5,000,000 km ring of 100 segments is centred on the planet.
         double sumX = 0;
         double sumY = 0;
@@ -322,10 +275,9 @@ TEST_F(Bodies, PlanetSitsAtTheEndOfItsOrbitsRadiusLine) {
             }
         }
         ASSERT_EQ(green, 100);
-        EXPECT_NEAR(sumX / green, spheres[0]->eye.x, 1e-14 * scale + 1e-6);
-        EXPECT_NEAR(sumY / green, spheres[0]->eye.y, 1e-14 * scale + 1e-6);
-        EXPECT_NEAR(sumZ / green, spheres[0]->eye.z, 1e-14 * scale + 1e-6);
-        EXPECT_TRUE(isColor(spheres[0]->color, 1, 1, 1));
+        EXPECT_TRUE(pointNear({sumX / green, sumY / green, sumZ / green}, marker.eye,
+                              1e-14 * scale + 1e-6));
+        EXPECT_TRUE(isColor(marker.color, 1, 1, 1));
     }
 }
 

@@ -7,13 +7,11 @@
 
 #include <cmath>
 #include <cstddef>
-#include <initializer_list>
 #include <vector>
 
-#include "model/init_scene.h"
 #include "model/scene_state.h"
 #include "tests/support/gl_recorder.h"
-#include "tests/support/test_clock.h"
+#include "tests/support/test_helpers.h"
 
 namespace {
 
@@ -21,10 +19,6 @@ using glrec::Call;
 using glrec::Fn;
 
 constexpr std::size_t gridCallCount = 1 + 1 + 22 * 4 + 1 + 1;  // colour, push, lines, colour, pop
-
-bool isColor(glrec::Color c, float r, float g, float b) {
-    return c.r == r && c.g == g && c.b == b;
-}
 
 // Line positions of a grid of side `extent`, accumulated the way the drawing must do it.
 std::vector<double> accumulatedLines(long double extent) {
@@ -57,8 +51,7 @@ void expectGrid(const std::vector<Call>& calls, std::size_t first, long double e
     for (int direction = 0; direction < 2; ++direction) {
         for (int line = 0; line < 11; ++line) {
             SCOPED_TRACE(testing::Message() << "direction " << direction << " line " << line);
-            ASSERT_EQ(calls[i].fn, Fn::Begin);
-            EXPECT_EQ(calls[i].args[0], GL_LINE_LOOP);
+            ASSERT_TRUE(callIs(calls[i], Fn::Begin, {GL_LINE_LOOP}));
             const Call& a = calls[i + 1];
             const Call& b = calls[i + 2];
             ASSERT_EQ(a.fn, Fn::Vertex2d);
@@ -84,38 +77,26 @@ void expectGrid(const std::vector<Call>& calls, std::size_t first, long double e
     EXPECT_EQ(calls[i + 1].fn, Fn::PopMatrix);
 }
 
-std::vector<Call> recorded() {
-    const auto calls = glrec::records();
-    return {calls.begin(), calls.end()};
-}
-
 TEST(DrawGrid, ElevenLinesEachWayAtAccumulatedPositionsInRed) {
-    resetScene();
-    initScene();
+    startScene();
     // The start-up extents, one from an odd integer, and a tiny one.
     for (long double extent : {scene.gridExtentA, scene.gridExtentB, static_cast<long double>(1025),
                                static_cast<long double>(0.002)}) {
         SCOPED_TRACE(static_cast<double>(extent));
-        glrec::reset();
-        glTranslated(7, 8, 9);
-        const glrec::Mat4 before = glrec::modelview();
-        glrec::clearRecords();
+        const glrec::Mat4 before = startFromSomeFrame();
         drawGrid(extent);
         const std::vector<Call> calls = recorded();
         ASSERT_EQ(calls.size(), gridCallCount);
         expectGrid(calls, 0, extent);
-        EXPECT_EQ(glrec::modelview(), before);
-        EXPECT_EQ(glrec::modelviewDepth(), 1);
+        EXPECT_TRUE(stackRestored(before));
         EXPECT_TRUE(isColor(glrec::color(), 1, 1, 1));
-        EXPECT_TRUE(glrec::ok()) << glrec::errorSummary();
     }
 }
 
 // The accumulated sum is not what recomputing each line would give, so the tests above would
 // catch a drawing that recomputes.
 TEST(DrawGrid, AccumulatedPositionsDifferFromRecomputedOnes) {
-    resetScene();
-    initScene();
+    startScene();
     // Start-up grid A: the middle line misses the centre by the rounding of five additions.
     const long double startA = scene.gridExtentA;
     const std::vector<double> a = accumulatedLines(startA);
@@ -137,42 +118,30 @@ TEST(DrawGrid, AccumulatedPositionsDifferFromRecomputedOnes) {
 }
 
 TEST(DrawReferenceFrame, RingSquareAndBothGridsInTheXZPlane) {
-    resetScene();
-    initScene();
-    glrec::reset();
+    startScene();
     drawReferenceFrame();
     const std::vector<Call> calls = recorded();
     ASSERT_EQ(calls.size(), 1 + 22 + 1 + 6 + 2 * gridCallCount + 1);
 
     EXPECT_EQ(calls[0].fn, Fn::PushMatrix);
     // The 20-segment ring of radius 100, white, about the origin in y = 0.
-    EXPECT_EQ(calls[1].fn, Fn::Begin);
-    EXPECT_EQ(calls[1].args[0], GL_LINE_LOOP);
+    EXPECT_TRUE(callIs(calls[1], Fn::Begin, {GL_LINE_LOOP}));
     for (std::size_t i = 2; i < 22; ++i) {
         ASSERT_EQ(calls[i].fn, Fn::Vertex3d);
         EXPECT_NEAR(std::hypot(calls[i].eye.x, calls[i].eye.z), 100, 1e-12);
         EXPECT_EQ(calls[i].eye.y, 0.0);
         EXPECT_TRUE(isColor(calls[i].color, 1, 1, 1));
     }
-    EXPECT_EQ(calls[22].fn, Fn::End);
-    EXPECT_EQ(calls[23].fn, Fn::Rotated);
-    EXPECT_EQ(calls[23].args[0], 90);
-    EXPECT_EQ(calls[23].args[1], 1);
-    EXPECT_EQ(calls[23].args[2], 0);
-    EXPECT_EQ(calls[23].args[3], 0);
+    EXPECT_TRUE(callIs(calls[22], Fn::End, {}));
+    EXPECT_TRUE(callIs(calls[23], Fn::Rotated, {90, 1, 0, 0}));
 
     // The white 50 km square: local (x, y) lies at world (x, 0, y).
-    EXPECT_EQ(calls[24].fn, Fn::Begin);
-    EXPECT_EQ(calls[24].args[0], GL_LINE_LOOP);
+    EXPECT_TRUE(callIs(calls[24], Fn::Begin, {GL_LINE_LOOP}));
     const double corners[4][2] = {{-25, -25}, {-25, 25}, {25, 25}, {25, -25}};
     for (int c = 0; c < 4; ++c) {
         const Call& v = calls[25 + c];
-        ASSERT_EQ(v.fn, Fn::Vertex2d);
-        EXPECT_EQ(v.args[0], corners[c][0]);
-        EXPECT_EQ(v.args[1], corners[c][1]);
-        EXPECT_NEAR(v.eye.x, corners[c][0], 1e-12);
-        EXPECT_NEAR(v.eye.y, 0, 1e-12);
-        EXPECT_NEAR(v.eye.z, corners[c][1], 1e-12);
+        EXPECT_TRUE(callIs(v, Fn::Vertex2d, {corners[c][0], corners[c][1]}));
+        EXPECT_TRUE(pointNear(v.eye, {corners[c][0], 0, corners[c][1]}, 1e-12));
         EXPECT_TRUE(isColor(v.color, 1, 1, 1));
     }
     EXPECT_EQ(calls[29].fn, Fn::End);
@@ -180,16 +149,12 @@ TEST(DrawReferenceFrame, RingSquareAndBothGridsInTheXZPlane) {
     // Grid A, then grid B, each laid in the XZ plane.
     expectGrid(calls, 30, scene.gridExtentA);
     expectGrid(calls, 30 + gridCallCount, scene.gridExtentB);
-    for (const Call& v : calls) {
-        if (v.fn == Fn::Vertex2d) {
-            EXPECT_NEAR(v.eye.y, 0, 1e-16 * static_cast<double>(scene.gridExtentA));
-            EXPECT_NEAR(v.eye.x, v.args[0], 1e-16 * static_cast<double>(scene.gridExtentA));
-            EXPECT_NEAR(v.eye.z, v.args[1], 1e-16 * static_cast<double>(scene.gridExtentA));
-        }
+    for (const Call& v : callsOf(calls, Fn::Vertex2d)) {
+        EXPECT_TRUE(pointNear(v.eye, {v.args[0], 0, v.args[1]},
+                              1e-16 * static_cast<double>(scene.gridExtentA)));
     }
     EXPECT_EQ(calls.back().fn, Fn::PopMatrix);
-    EXPECT_EQ(glrec::modelviewDepth(), 1);
-    EXPECT_EQ(glrec::modelview(), (glrec::Mat4{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
+    EXPECT_TRUE(stackRestored(identityMatrix));
     EXPECT_TRUE(isColor(glrec::color(), 1, 1, 1));
 }
 

@@ -2,25 +2,16 @@
 // and only the records the idle tick is meant to move are moved.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <tuple>
 
-#include "app/callbacks.h"
-#include "model/init_scene.h"
 #include "model/scene_state.h"
 #include "sim/advance.h"
 #include "tests/support/gl_recorder.h"
-#include "tests/support/test_clock.h"
+#include "tests/support/test_helpers.h"
 
 namespace {
-
-// Advances the test clock without signed overflow, then runs one idle tick.
-void idleAfter(std::uint32_t ms) {
-    testClockMs = static_cast<std::int32_t>(static_cast<std::uint32_t>(testClockMs) + ms);
-    onIdle();
-}
 
 // Every record the idle tick advances (all stars and planets, and the used moon-list entries),
 // each with its twin in an earlier copy of the scene.
@@ -47,31 +38,40 @@ long double advanced(long double angle, long double rate, double step) {
 class OrbitAndSpinAdvance : public ::testing::Test {
   protected:
     void SetUp() override {
-        resetScene();
-        useTestClock(1000);
-        initScene();
+        startScene(1000);
         glrec::setMode(glrec::Mode::Counting);
     }
 };
 
-TEST_F(OrbitAndSpinAdvance, AnAngleReachingExactly360BecomesZero) {
-    // Binary-exact steps, so the sums land on 360 itself.
-    BodyRecord r;
-    r.orbitAngle = 352;
-    r.orbitRate = 1;
-    r.spinAngle = 359.5;
-    r.spinRate = 0.0625;
-    scene.frameStep = 8;
-    advanceRecord(r);
-    EXPECT_EQ(r.orbitAngle, 0);
-    EXPECT_EQ(r.spinAngle, 0);
-
-    // Just short of the turn stays where it is.
-    r.orbitAngle = 359.5;
-    r.orbitRate = 0.0625 - 1.0 / 1024;
-    advanceRecord(r);
-    EXPECT_EQ(r.orbitAngle, 359.9921875);
-    EXPECT_LT(r.orbitAngle, 360);
+// One advanceRecord from `angle` at `rate` over `step` seconds; the orbit and the spin angle are
+// each given the case and must both end at `expected`. The steps are binary-exact, so sums land
+// on 360 itself.
+TEST_F(OrbitAndSpinAdvance, OneTurnIsTakenOffAnAngleOfAtLeast360) {
+    struct Case {
+        const char* what;
+        long double angle, rate;
+        double step;
+        long double expected;
+    };
+    const Case cases[] = {
+        {"reaches exactly 360", 352, 1, 8, 0},
+        {"reaches exactly 360 from 359.5", 359.5, 0.0625, 8, 0},
+        {"stops just short of the turn", 359.5, 0.0625 - 1.0 / 1024, 8, 359.9921875},
+        {"zero step at 360", 360, 5, 0, 0},
+        {"zero step at 725 loses one turn only", 725, 5, 0, 365},
+        {"zero step at 365", 365, 5, 0, 5},
+        {"nothing adds a turn to a negative angle", -10, 5, 0, -10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BodyRecord r;
+        r.orbitAngle = r.spinAngle = c.angle;
+        r.orbitRate = r.spinRate = c.rate;
+        scene.frameStep = c.step;
+        advanceRecord(r);
+        EXPECT_EQ(r.orbitAngle, c.expected);
+        EXPECT_EQ(r.spinAngle, c.expected);
+    }
 }
 
 TEST_F(OrbitAndSpinAdvance, AStepOfManyTurnsLosesOnlyOneTurn) {
@@ -89,25 +89,6 @@ TEST_F(OrbitAndSpinAdvance, AStepOfManyTurnsLosesOnlyOneTurn) {
         EXPECT_GT(earth.spinAngle, previous) << "tick " << tick;
         previous = earth.spinAngle;
     }
-}
-
-TEST_F(OrbitAndSpinAdvance, AZeroStepStillTakesOneTurnOffAnAngleOfAtLeast360) {
-    BodyRecord r;
-    r.orbitRate = 5;
-    r.spinRate = 5;
-    r.orbitAngle = 360;
-    r.spinAngle = 725;
-    scene.frameStep = 0;
-    advanceRecord(r);
-    EXPECT_EQ(r.orbitAngle, 0);
-    EXPECT_EQ(r.spinAngle, 365);
-    advanceRecord(r);
-    EXPECT_EQ(r.spinAngle, 5);
-
-    // Nothing adds a turn to a negative angle.
-    r.orbitAngle = -10;
-    advanceRecord(r);
-    EXPECT_EQ(r.orbitAngle, -10);
 }
 
 TEST_F(OrbitAndSpinAdvance, EveryStarAndPlanetButOnlyUsedMoonEntriesAreAdvanced) {

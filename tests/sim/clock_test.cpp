@@ -7,27 +7,21 @@
 #include <limits>
 
 #include "app/callbacks.h"
-#include "model/init_scene.h"
 #include "model/scene_state.h"
 #include "sim/clock.h"
 #include "sim/light_shells.h"
 #include "tests/support/gl_recorder.h"
 #include "tests/support/test_clock.h"
+#include "tests/support/test_helpers.h"
 
 namespace {
 
 const long double thousandth = 0.001;  // the double 0.001, widened: ms to s
 
-void advanceClock(std::uint32_t ms) {
-    testClockMs = static_cast<std::int32_t>(static_cast<std::uint32_t>(testClockMs) + ms);
-}
-
 class SimulationClock : public ::testing::Test {
   protected:
     void SetUp() override {
-        resetScene();
-        useTestClock(1000);
-        initScene();
+        startScene(1000);
         glrec::setMode(glrec::Mode::Counting);
     }
 };
@@ -88,9 +82,7 @@ TEST_F(SimulationClock, TenfoldTimeScaleRecountsTheWholeEmissionIntervalAtOnce) 
 }
 
 TEST_F(SimulationClock, StepsStayCorrectAcrossThe32BitWrap) {
-    resetScene();
-    useTestClock(std::numeric_limits<std::int32_t>::max() - 29999);  // wraps 30 s in
-    initScene();
+    startScene(std::numeric_limits<std::int32_t>::max() - 29999);  // wraps 30 s in
     glrec::setMode(glrec::Mode::Counting);
     for (int second = 1; second <= 60; ++second) {
         advanceClock(1000);

@@ -8,20 +8,15 @@
 #include <iterator>
 
 #include "app/callbacks.h"
-#include "model/init_scene.h"
 #include "model/scene_state.h"
 #include "render/bodies.h"
 #include "sim/clock.h"
 #include "sim/light_shells.h"
 #include "tests/support/gl_recorder.h"
 #include "tests/support/test_clock.h"
+#include "tests/support/test_helpers.h"
 
 namespace {
-
-void idleAfter(std::uint32_t ms) {
-    testClockMs = static_cast<std::int32_t>(static_cast<std::uint32_t>(testClockMs) + ms);
-    onIdle();
-}
 
 int liveShells() {
     return scene.shellCount - scene.firstLiveShell;
@@ -30,8 +25,7 @@ int liveShells() {
 class LightShells : public ::testing::Test {
   protected:
     void SetUp() override {
-        resetScene();
-        initScene();  // test clock at 0
+        startScene(0);
         glrec::setMode(glrec::Mode::Counting);
     }
 };
