@@ -139,6 +139,28 @@ std::vector<double> planetGlobeRadii() {
     return radii;
 }
 
+TEST_F(Bodies, EverySlotMarksItsDriftLevelWithAGlobeAndATenThousandKilometreRing) {
+    for (int k = 0; k < scene.slotCount; ++k) {
+        SCOPED_TRACE(k);
+        glrec::reset();
+        drawSlot(k);
+        const std::vector<Call> calls = recorded();
+        // Marker globe first, then a white 360-segment ring of 10,000 km about the level origin.
+        const std::vector<Call> spheres = callsOf(calls, Fn::WireSphere);
+        ASSERT_FALSE(spheres.empty());
+        EXPECT_EQ(spheres[0].args[0], 100.0);
+        const std::vector<Shape> shapes = shapesOf(calls);
+        ASSERT_FALSE(shapes.empty());
+        EXPECT_EQ(shapes[0].mode, GL_LINE_LOOP);
+        EXPECT_EQ(shapes[0].vertices, 360);
+        EXPECT_TRUE(isColor(shapes[0].color, 1, 1, 1));
+        const Call& vertex = calls[shapes[0].begin + 1];
+        EXPECT_DOUBLE_EQ(ringRadius(vertex), 10000.0);
+        const double level = static_cast<double>(scene.levels[k].orbitRadius);
+        EXPECT_NEAR(vertex.eye.z - vertex.args[2], level, 1e-6);
+    }
+}
+
 TEST_F(Bodies, GlobeScaleEnlargesOnlyEachPlanetsOwnGlobe) {
     runSomeWeeks();
     glrec::reset();
