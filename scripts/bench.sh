@@ -13,6 +13,7 @@
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$repo/scripts/xvfb.sh"
 build_dir="$repo/build"
 rate_options=()
 while (($# > 0)); do
@@ -48,21 +49,7 @@ cleanup() {
 trap cleanup EXIT
 
 if [[ -z "${DISPLAY:-}" ]]; then
-    # -displayfd picks a free display number and writes it to the given descriptor once ready.
-    Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
-    xvfb_pid=$!
-    for _ in $(seq 100); do
-        if [[ -s "$work/display" ]] && grep -q '^[0-9]' "$work/display"; then
-            break
-        fi
-        if ! kill -0 "$xvfb_pid" 2>/dev/null; then
-            cat "$work/xvfb.log" >&2
-            echo "bench: Xvfb did not start" >&2
-            exit 1
-        fi
-        sleep 0.1
-    done
-    export DISPLAY=":$(head -n1 "$work/display")"
+    startXvfb "$work" bench
 fi
 
 bench="$build_dir/bench"

@@ -10,6 +10,7 @@
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$repo/scripts/xvfb.sh"
 screenshot=""
 seconds=4
 while (($# > 0)); do
@@ -58,21 +59,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# -displayfd picks a free display number and writes it to the given descriptor once ready.
-Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    if [[ -s "$work/display" ]] && grep -q '^[0-9]' "$work/display"; then
-        break
-    fi
-    if ! kill -0 "$xvfb_pid" 2>/dev/null; then
-        cat "$work/xvfb.log" >&2
-        echo "run: Xvfb did not start" >&2
-        exit 1
-    fi
-    sleep 0.1
-done
-export DISPLAY=":$(head -n1 "$work/display")"
+startXvfb "$work" run
 
 LIBGL_ALWAYS_SOFTWARE=1 "$program" >"$work/program.log" 2>&1 &
 program_pid=$!

@@ -1,0 +1,21 @@
+# Sourced by the scripts that need a display: startXvfb WORK_DIR NAME starts a private Xvfb
+# server, sets xvfb_pid and exports DISPLAY. The caller stops it (kill "$xvfb_pid").
+
+startXvfb() {
+    local work="$1" name="$2"
+    # -displayfd picks a free display number and writes it to the given descriptor once ready.
+    Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        if [[ -s "$work/display" ]] && grep -q '^[0-9]' "$work/display"; then
+            break
+        fi
+        if ! kill -0 "$xvfb_pid" 2>/dev/null; then
+            cat "$work/xvfb.log" >&2
+            echo "$name: Xvfb did not start" >&2
+            exit 1
+        fi
+        sleep 0.1
+    done
+    export DISPLAY=":$(head -n1 "$work/display")"
+}
