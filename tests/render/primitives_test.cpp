@@ -1,5 +1,5 @@
 // The six wireframe primitives: their exact GL calls, where their vertices and globes land, and
-// what each leaves on the matrix stack. Every case starts from a non-identity matrix so that a
+// what each leaves on the matrix stack. Cases start from a non-identity matrix so that a
 // primitive that silently resets or leaks a transform shows up.
 #include "render/primitives.h"
 
@@ -19,26 +19,23 @@ namespace {
 using glrec::Call;
 using glrec::Fn;
 
-// Every element within tolerance.
-testing::AssertionResult matrixNear(const glrec::Mat4& actual, const glrec::Mat4& expected,
-                                    double tolerance) {
+constexpr double degree = 0.017453292519943295;
+
+testing::AssertionResult matrixNear(const glrec::Mat4& actual, const glrec::Mat4& expected) {
     for (int i = 0; i < 16; ++i) {
-        if (!(std::fabs(actual[i] - expected[i]) <= tolerance)) {
-            return testing::AssertionFailure()
-                   << "matrix element " << i << " is " << actual[i] << ", expected " << expected[i];
+        if (!(std::fabs(actual[i] - expected[i]) <= 1e-15)) {
+            return testing::AssertionFailure() << "matrix element " << i << " is " << actual[i];
         }
     }
     return testing::AssertionSuccess();
 }
 
-glrec::Point3 minus(glrec::Point3 a, glrec::Point3 b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-
+// The counts in use, and one that is not, which must give the same circle: vertex k at angle
+// 2 pi k / n, so the first lies one step past angle 0 toward +z and the last closes the circle at
+// (r, 0, 0). Drawn in place: no torus, no translation, the matrix untouched.
 TEST(DrawRing, IsOneLineLoopOfNVerticesOnTheCircleInThePlaneYZero) {
     const long double r = 12345.678;
     const double tolerance = 1e-15 * static_cast<double>(r);
-    // The counts in use, and one that is not, which must give the same circle.
     for (int n : {20, 100, 360, 1000, 7}) {
         SCOPED_TRACE(n);
         const glrec::Mat4 before = startFromSomeFrame();
@@ -54,33 +51,18 @@ TEST(DrawRing, IsOneLineLoopOfNVerticesOnTheCircleInThePlaneYZero) {
             EXPECT_NEAR(v.args[0], static_cast<double>(r * std::cos(phi)), tolerance) << k;
             EXPECT_EQ(v.args[1], 0.0) << k;
             EXPECT_NEAR(v.args[2], static_cast<double>(r * std::sin(phi)), tolerance) << k;
-            EXPECT_NEAR(ringRadius(v), static_cast<double>(r), tolerance);
         }
-        // First vertex one step past angle 0, towards +z; the last closes the circle at (r, 0, 0).
-        EXPECT_NEAR(calls[1].args[0], static_cast<double>(r * std::cos(2 * pi / n)), tolerance);
-        EXPECT_GT(calls[1].args[2], 0.0);
         EXPECT_EQ(calls[n].args[0], static_cast<double>(r));
-        EXPECT_NEAR(calls[n].args[2], 0.0, tolerance);
-        // Drawn in place: no torus, no translation, the matrix untouched.
-        EXPECT_EQ(glrec::counts().of(Fn::WireTorus), 0);
-        EXPECT_EQ(glrec::counts().of(Fn::Translated), 0);
+        EXPECT_EQ(glrec::counts().of(Fn::WireTorus) + glrec::counts().of(Fn::Translated), 0);
         EXPECT_TRUE(stackRestored(before));
     }
-}
-
-TEST(DrawRing, ZeroRadiusCollapsesToThePointAtTheOrigin) {
-    glrec::reset();
-    drawRing(0, 360);
-    ASSERT_EQ(glrec::counts().vertices, 360);
-    for (const Call& v : glrec::records()) {
-        if (v.fn == Fn::Vertex3d) {
-            EXPECT_EQ(v.args[0], 0.0);
-            EXPECT_EQ(v.args[1], 0.0);
-            EXPECT_EQ(v.args[2], 0.0);
-        }
+    for (const Call& v : callsOf(recordOf([] { drawRing(0, 360); }), Fn::Vertex3d)) {
+        EXPECT_TRUE(callIs(v, Fn::Vertex3d, {0, 0, 0}));
     }
 }
 
+// The toolkit's sphere axis (its z) is turned onto the caller's y, and the rotation undone: no
+// push, the matrix back up to rounding.
 TEST(DrawGlobe, TurnsThePolesOntoYAndUndoesItsRotation) {
     const glrec::Mat4 before = startFromSomeFrame();
     drawGlobe(6052.5);
@@ -89,21 +71,14 @@ TEST(DrawGlobe, TurnsThePolesOntoYAndUndoesItsRotation) {
     EXPECT_TRUE(callIs(calls[0], Fn::Rotated, {90, 1, 0, 0}));
     EXPECT_TRUE(callIs(calls[1], Fn::WireSphere, {6052.5, 15, 15}));
     EXPECT_TRUE(callIs(calls[2], Fn::Rotated, {90, -1, 0, 0}));
-    // The toolkit's sphere axis (its z) points along the caller's y.
-    glrec::reset();
-    drawGlobe(1);
-    const glrec::Mat4 atSphere = glrec::records()[1].modelview;
-    const glrec::Point3 pole = glrec::transform(atSphere, {0, 0, 1});
-    EXPECT_NEAR(pole.x, 0, 1e-15);
-    EXPECT_NEAR(std::abs(pole.y), 1, 1e-15);
-    EXPECT_NEAR(pole.z, 0, 1e-15);
-    // Two opposite rotations: no push, the matrix back up to rounding.
-    startFromSomeFrame();
-    drawGlobe(6052.5);
-    EXPECT_TRUE(matrixNear(glrec::modelview(), before, 1e-15));
+    EXPECT_TRUE(matrixNear(glrec::modelview(), before));
     EXPECT_EQ(glrec::modelviewDepth(), 1);
+    const glrec::Point3 pole =
+        glrec::transform(recordOf([] { drawGlobe(1); })[1].modelview, {0, 0, 1});
+    EXPECT_TRUE(pointNear({pole.x, std::abs(pole.y), pole.z}, {0, 1, 0}, 1e-15));
 }
 
+// The globe's x axis is turned by the spin about y: angle 33.5 of the orbit convention.
 TEST(DrawSpinningGlobe, TurnsBySpinInsideItsOwnPushAndPop) {
     const glrec::Mat4 before = startFromSomeFrame();
     drawSpinningGlobe(1135.25, 33.5);
@@ -114,122 +89,74 @@ TEST(DrawSpinningGlobe, TurnsBySpinInsideItsOwnPushAndPop) {
     EXPECT_TRUE(callIs(calls[2], Fn::Rotated, {90, 1, 0, 0}));
     EXPECT_TRUE(callIs(calls[3], Fn::WireSphere, {1135.25, 15, 15}));
     EXPECT_TRUE(callIs(calls[4], Fn::PopMatrix, {}));
-    EXPECT_TRUE(stackRestored(before));  // exactly, thanks to the pop
-    EXPECT_EQ(glrec::counts().maxModelviewDepth, 2);
+    EXPECT_TRUE(stackRestored(before));
 
-    // The globe's x axis is turned by the spin about y: angle 33.5 of the orbit convention.
-    glrec::reset();
-    drawSpinningGlobe(1, 33.5);
-    const glrec::Mat4& m = glrec::records()[3].modelview;
-    const glrec::Point3 axis =
-        minus(glrec::transform(m, {1, 0, 0}), glrec::transform(m, {0, 0, 0}));
-    const double spin = 33.5 * 0.017453292519943295;
-    EXPECT_TRUE(pointNear(axis, {std::cos(spin), 0, -std::sin(spin)}, 1e-15));
+    const glrec::Mat4 m = recordOf([] { drawSpinningGlobe(1, 33.5); })[3].modelview;
+    const glrec::Point3 x = glrec::transform(m, {1, 0, 0});
+    EXPECT_TRUE(pointNear(x, {std::cos(33.5 * degree), 0, -std::sin(33.5 * degree)}, 1e-15));
 }
 
-TEST(TiltPlane, ZeroTiltStillIssuesItsThreeRotations) {
-    glrec::reset();
-    tiltPlane(0, 0);
-    const std::vector<Call> calls = recorded();
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_TRUE(callIs(calls[0], Fn::Rotated, {-90, 0, 1, 0}));
-    EXPECT_TRUE(callIs(calls[1], Fn::Rotated, {0, 1, 0, 0}));
-    EXPECT_TRUE(callIs(calls[2], Fn::Rotated, {-90, 0, -1, 0}));
-    EXPECT_TRUE(matrixNear(glrec::modelview(), identityMatrix, 1e-15));
-}
-
+// The node - 90 angle for both outer rotations, left on the matrix with no push. The point at
+// orbit angle node rises by r sin i, and the horizontal axis at node - 90 stays where it was.
 TEST(TiltPlane, RaisesThePointAtTheNodeByRSinIAndLeavesTheTilt) {
-    const long double r = 1000;
-    const double degree = 0.017453292519943295;
-    struct Case {
-        long double node;
-        long double inclination;
-    };
-    for (Case c : {Case{0, 30}, Case{90, 10}, Case{200, -15}, Case{350, 99}, Case{45, 17.16}}) {
-        SCOPED_TRACE(static_cast<double>(c.node));
-        glrec::reset();
-        tiltPlane(c.node, c.inclination);
-        const std::vector<Call> calls = recorded();
+    const double r = 1000;
+    for (const auto& [node, inclination] :
+         {std::pair{0.0, 30.0}, {90, 10}, {200, -15}, {350, 99}, {45, 17.16}, {0, 0}}) {
+        SCOPED_TRACE(node);
+        const std::vector<Call> calls = recordOf([&] { tiltPlane(node, inclination); });
         ASSERT_EQ(calls.size(), 3u);
-        // The node - 90 angle is used for both outer rotations.
-        EXPECT_TRUE(callIs(calls[0], Fn::Rotated, {static_cast<double>(c.node - 90), 0, 1, 0}));
-        EXPECT_TRUE(callIs(calls[1], Fn::Rotated, {static_cast<double>(c.inclination), 1, 0, 0}));
-        EXPECT_TRUE(callIs(calls[2], Fn::Rotated, {static_cast<double>(c.node - 90), 0, -1, 0}));
-
-        const double node = static_cast<double>(c.node) * degree;
-        const double rr = static_cast<double>(r);
-        const glrec::Point3 atNode = glrec::toEye({rr * std::cos(node), 0, -rr * std::sin(node)});
-        EXPECT_NEAR(atNode.y, rr * std::sin(static_cast<double>(c.inclination) * degree), 1e-9);
-        // The horizontal axis at orbit angle node - 90 stays where it was.
-        const double axis = node - 90 * degree;
-        const glrec::Point3 onAxis{rr * std::cos(axis), 0, -rr * std::sin(axis)};
+        EXPECT_TRUE(callIs(calls[0], Fn::Rotated, {node - 90, 0, 1, 0}));
+        EXPECT_TRUE(callIs(calls[1], Fn::Rotated, {inclination, 1, 0, 0}));
+        EXPECT_TRUE(callIs(calls[2], Fn::Rotated, {node - 90, 0, -1, 0}));
+        const double n = node * degree;
+        const glrec::Point3 atNode = glrec::toEye({r * std::cos(n), 0, -r * std::sin(n)});
+        EXPECT_NEAR(atNode.y, r * std::sin(inclination * degree), 1e-9);
+        const glrec::Point3 onAxis{r * std::sin(n), 0, r * std::cos(n)};
         EXPECT_TRUE(pointNear(glrec::toEye(onAxis), onAxis, 1e-9));
-        // Left on the matrix, with no push.
         EXPECT_EQ(glrec::modelviewDepth(), 1);
     }
 }
 
-// The calls drawOrbit makes; placeOnOrbit makes the same and then one translation.
-void expectOrbitCalls(const std::vector<Call>& calls, long double theta, long double r) {
-    ASSERT_GE(calls.size(), 1006u);
-    EXPECT_TRUE(callIs(calls[0], Fn::Begin, {GL_LINE_LOOP}));
-    for (int k = 1; k <= 1000; ++k) {
-        ASSERT_EQ(calls[k].fn, Fn::Vertex3d);
-    }
-    EXPECT_NEAR(ringRadius(calls[1]), static_cast<double>(r), 1e-15 * static_cast<double>(r));
-    EXPECT_TRUE(callIs(calls[1001], Fn::End, {}));
-    EXPECT_TRUE(callIs(calls[1002], Fn::Begin, {GL_LINES}));
-    EXPECT_TRUE(callIs(calls[1003], Fn::Vertex3d, {0, 0, 0}));
-    const Call& end = calls[1004];
-    ASSERT_EQ(end.fn, Fn::Vertex3d);
-    const long double rad = theta * degToRad;
-    const double tolerance = 1e-15 * static_cast<double>(r);
-    EXPECT_NEAR(end.args[0], static_cast<double>(r * std::cos(rad)), tolerance);
-    EXPECT_EQ(end.args[1], 0.0);
-    EXPECT_NEAR(end.args[2], static_cast<double>(-r * std::sin(rad)), tolerance);
-    EXPECT_TRUE(callIs(calls[1005], Fn::End, {}));
-}
-
-TEST(DrawOrbit, ThousandSegmentRingAndRadiusLineWithoutTransform) {
+// The 1000-segment ring and the radius line from the centre to the point at angle theta, in place;
+// placeOnOrbit makes the same calls and then moves the origin to that point. Angle 0 is +x, angle
+// 90 is -z.
+TEST(DrawOrbit, ThousandSegmentRingAndRadiusLineAndPlaceOnOrbitMovesToItsEnd) {
     const long double r = 57895200;
+    const double tolerance = 1e-15 * static_cast<double>(r);
     for (long double theta : std::initializer_list<long double>{0, 90, 37.25, 450, -30}) {
-        SCOPED_TRACE(static_cast<double>(theta));
-        const glrec::Mat4 before = startFromSomeFrame();
-        drawOrbit(theta, r);
-        const std::vector<Call> calls = recorded();
-        EXPECT_EQ(calls.size(), 1006u);
-        expectOrbitCalls(calls, theta, r);
-        EXPECT_TRUE(stackRestored(before));
+        for (const bool place : {false, true}) {
+            SCOPED_TRACE(testing::Message()
+                         << static_cast<double>(theta) << (place ? " placed" : ""));
+            const glrec::Mat4 before = startFromSomeFrame();
+            place ? placeOnOrbit(theta, r) : drawOrbit(theta, r);
+            const std::vector<Call> calls = recorded();
+            ASSERT_EQ(calls.size(), place ? 1007u : 1006u);
+            EXPECT_TRUE(callIs(calls[0], Fn::Begin, {GL_LINE_LOOP}));
+            EXPECT_EQ(callsOf(calls, Fn::Vertex3d).size(), 1002u);
+            EXPECT_NEAR(ringRadius(calls[1]), static_cast<double>(r), tolerance);
+            EXPECT_TRUE(callIs(calls[1001], Fn::End, {}));
+            EXPECT_TRUE(callIs(calls[1002], Fn::Begin, {GL_LINES}));
+            EXPECT_TRUE(callIs(calls[1003], Fn::Vertex3d, {0, 0, 0}));
+            const Call& end = calls[1004];
+            const long double rad = theta * degToRad;
+            EXPECT_NEAR(end.args[0], static_cast<double>(r * std::cos(rad)), tolerance);
+            EXPECT_EQ(end.args[1], 0.0);
+            EXPECT_NEAR(end.args[2], static_cast<double>(-r * std::sin(rad)), tolerance);
+            EXPECT_TRUE(callIs(calls[1005], Fn::End, {}));
+            if (place) {
+                EXPECT_TRUE(callIs(calls[1006], Fn::Translated, {end.args[0], 0, end.args[2]}));
+                EXPECT_EQ(glrec::modelviewDepth(), 1);
+            } else {
+                EXPECT_TRUE(stackRestored(before));
+            }
+        }
     }
-}
-
-TEST(PlaceOnOrbit, MovesTheOriginToTheEndOfTheRadiusLine) {
-    const long double r = 379600;
-    for (long double theta : std::initializer_list<long double>{0, 90, 37.25, 450, -30}) {
-        SCOPED_TRACE(static_cast<double>(theta));
-        startFromSomeFrame();
-        placeOnOrbit(theta, r);
-        const std::vector<Call> calls = recorded();
-        ASSERT_EQ(calls.size(), 1007u);
-        expectOrbitCalls(calls, theta, r);
-        const Call& end = calls[1004];
-        EXPECT_TRUE(callIs(calls[1006], Fn::Translated, {end.args[0], 0, end.args[2]}));
-        EXPECT_TRUE(pointNear(glrec::toEye({0, 0, 0}), end.eye, 1e-9));
-        EXPECT_EQ(glrec::modelviewDepth(), 1);
-    }
-    // Angle 0 is +x, angle 90 is -z.
     glrec::reset();
     placeOnOrbit(0, r);
-    const glrec::Point3 at0 = glrec::toEye({0, 0, 0});
-    EXPECT_EQ(at0.x, static_cast<double>(r));
-    EXPECT_EQ(at0.y, 0.0);
-    EXPECT_EQ(at0.z, 0.0);
+    EXPECT_TRUE(pointNear(glrec::toEye({0, 0, 0}), {static_cast<double>(r), 0, 0}, 0));
     glrec::reset();
     placeOnOrbit(90, r);
-    const glrec::Point3 at90 = glrec::toEye({0, 0, 0});
-    EXPECT_NEAR(at90.x, 0, 1e-9);
-    EXPECT_EQ(at90.y, 0.0);
-    EXPECT_EQ(at90.z, -static_cast<double>(r));
+    EXPECT_TRUE(pointNear(glrec::toEye({0, 0, 0}), {0, 0, -static_cast<double>(r)}, tolerance));
 }
 
 }  // namespace

@@ -13,16 +13,23 @@
 
 namespace {
 
-std::string format(glrec::Point3 p) {
+template <class Point>
+std::string format(const Point& p) {
     std::ostringstream text;
-    text << std::setprecision(17) << "(" << p.x << ", " << p.y << ", " << p.z << ")";
+    text << std::setprecision(21) << "(" << p.x << ", " << p.y << ", " << p.z << ")";
     return text.str();
 }
 
-std::string format(const Vec3& v) {
-    std::ostringstream text;
-    text << std::setprecision(21) << "(" << v.x << ", " << v.y << ", " << v.z << ")";
-    return text.str();
+template <class Point, class Real>
+testing::AssertionResult near(const Point& actual, const Point& expected, Real tolerance) {
+    if (std::fabs(actual.x - expected.x) <= tolerance &&
+        std::fabs(actual.y - expected.y) <= tolerance &&
+        std::fabs(actual.z - expected.z) <= tolerance) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure()
+           << format(actual) << " is not within " << static_cast<double>(tolerance) << " of "
+           << format(expected);
 }
 
 }  // namespace
@@ -49,6 +56,20 @@ void runSomeWeeks() {
     }
 }
 
+void forEachAdvancedRecord(
+    const SceneState& before,
+    const std::function<void(const BodyRecord&, const BodyRecord&, const std::string&)>& visit) {
+    for (int k = 0; k < maxSlots; ++k) {
+        const std::string slot = "[" + std::to_string(k) + "]";
+        visit(scene.stars[k], before.stars[k], "stars" + slot);
+        visit(scene.planets[k], before.planets[k], "planets" + slot);
+        for (int j = 0; j < scene.planets[k].count; ++j) {
+            visit(scene.moons[k][j], before.moons[k][j],
+                  "moons" + slot + "[" + std::to_string(j) + "]");
+        }
+    }
+}
+
 std::string press(std::string_view keys) {
     return printed([keys] {
         for (const char key : keys) {
@@ -60,6 +81,12 @@ std::string press(std::string_view keys) {
 std::vector<glrec::Call> recorded() {
     const auto calls = glrec::records();
     return {calls.begin(), calls.end()};
+}
+
+std::vector<glrec::Call> recordOf(const std::function<void()>& draw) {
+    glrec::reset();
+    draw();
+    return recorded();
 }
 
 std::vector<glrec::Call> callsOf(const std::vector<glrec::Call>& calls, glrec::Fn fn) {
@@ -137,24 +164,11 @@ testing::AssertionResult stackRestored(const glrec::Mat4& before) {
 }
 
 testing::AssertionResult pointNear(glrec::Point3 actual, glrec::Point3 expected, double tolerance) {
-    if (std::fabs(actual.x - expected.x) <= tolerance &&
-        std::fabs(actual.y - expected.y) <= tolerance &&
-        std::fabs(actual.z - expected.z) <= tolerance) {
-        return testing::AssertionSuccess();
-    }
-    return testing::AssertionFailure()
-           << format(actual) << " is not within " << tolerance << " of " << format(expected);
+    return near(actual, expected, tolerance);
 }
 
 testing::AssertionResult vecNear(const Vec3& actual, const Vec3& expected, long double tolerance) {
-    if (std::fabs(actual.x - expected.x) <= tolerance &&
-        std::fabs(actual.y - expected.y) <= tolerance &&
-        std::fabs(actual.z - expected.z) <= tolerance) {
-        return testing::AssertionSuccess();
-    }
-    return testing::AssertionFailure()
-           << format(actual) << " is not within " << static_cast<double>(tolerance) << " of "
-           << format(expected);
+    return near(actual, expected, tolerance);
 }
 
 testing::AssertionResult sameVec(const Vec3& actual, const Vec3& expected) {

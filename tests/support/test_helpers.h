@@ -7,9 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "model/scene_state.h"
@@ -36,6 +38,18 @@ void idleAfter(std::uint32_t ms);
 // start value and several shells are live. Leaves timeScale at 1e6.
 void runSomeWeeks();
 
+// Every field of a record, as one comparable and printable value.
+inline auto fieldsOf(const BodyRecord& r) {
+    return std::tuple(r.orbitAngle, r.spinAngle, r.orbitRadius, r.orbitRate, r.spinRate, r.reserved,
+                      r.radius, r.orbitNode, r.orbitInclination, r.axisNode, r.axisTilt, r.count);
+}
+
+// Calls visit(now, before, name) for every record an idle tick advances (all stars and planets,
+// and each planet's used moon-list entries), with its twin in the earlier copy `before`.
+void forEachAdvancedRecord(
+    const SceneState& before,
+    const std::function<void(const BodyRecord&, const BodyRecord&, const std::string&)>& visit);
+
 // Output ---------------------------------------------------------------------------------------
 
 // What `action` writes to stdout. Only the action is captured, so failure messages still show.
@@ -55,6 +69,9 @@ constexpr glrec::Mat4 identityMatrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0
 
 // A copy of the calls recorded so far, which stays valid after the recorder is reset.
 std::vector<glrec::Call> recorded();
+
+// glrec::reset(), then `draw`; returns what it recorded.
+std::vector<glrec::Call> recordOf(const std::function<void()>& draw);
 
 // The calls of one kind among `calls`, in order.
 std::vector<glrec::Call> callsOf(const std::vector<glrec::Call>& calls, glrec::Fn fn);
