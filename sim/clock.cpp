@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "app/platform_clock.h"
+#include "sim/platform_clock.h"
 #include "model/scene_state.h"
 
 std::int32_t (*millisecondClock)() = platformMilliseconds;

@@ -1,4 +1,4 @@
-#include "app/platform_clock.h"
+#include "sim/platform_clock.h"
 
 #include <chrono>
 
