@@ -51,10 +51,6 @@ BodyRecord moon(long double orbitRadius, long double rate, long double radius, l
             .axisNode = 90};
 }
 
-std::string where(const char* array, int k, int j = -1) {
-    return array + ("[" + std::to_string(k) + "]") + (j < 0 ? "" : "[" + std::to_string(j) + "]");
-}
-
 using StartUpScene = StartSceneTest;
 
 // Planet records and drift levels, one row per slot: the orbit radius, rate and inclination, the

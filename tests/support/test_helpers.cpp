@@ -56,16 +56,24 @@ void runSomeWeeks() {
     }
 }
 
+// Appended piece by piece: GCC 12 at -O3 misreads "literal" + std::string as an overlapping copy.
+std::string where(const char* array, int k, int j) {
+    std::string text = array;
+    text.append("[").append(std::to_string(k)).append("]");
+    if (j >= 0) {
+        text.append("[").append(std::to_string(j)).append("]");
+    }
+    return text;
+}
+
 void forEachAdvancedRecord(
     const SceneState& before,
     const std::function<void(const BodyRecord&, const BodyRecord&, const std::string&)>& visit) {
     for (int k = 0; k < maxSlots; ++k) {
-        const std::string slot = "[" + std::to_string(k) + "]";
-        visit(scene.stars[k], before.stars[k], "stars" + slot);
-        visit(scene.planets[k], before.planets[k], "planets" + slot);
+        visit(scene.stars[k], before.stars[k], where("stars", k));
+        visit(scene.planets[k], before.planets[k], where("planets", k));
         for (int j = 0; j < scene.planets[k].count; ++j) {
-            visit(scene.moons[k][j], before.moons[k][j],
-                  "moons" + slot + "[" + std::to_string(j) + "]");
+            visit(scene.moons[k][j], before.moons[k][j], where("moons", k, j));
         }
     }
 }

@@ -44,6 +44,9 @@ inline auto fieldsOf(const BodyRecord& r) {
                       r.radius, r.orbitNode, r.orbitInclination, r.axisNode, r.axisTilt, r.count);
 }
 
+// A record's name for failure messages: "planets[3]", or "moons[3][1]" when j is given.
+std::string where(const char* array, int k, int j = -1);
+
 // Calls visit(now, before, name) for every record an idle tick advances (all stars and planets,
 // and each planet's used moon-list entries), with its twin in the earlier copy `before`.
 void forEachAdvancedRecord(
