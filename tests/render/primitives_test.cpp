@@ -100,8 +100,10 @@ TEST(DrawSpinningGlobe, TurnsBySpinInsideItsOwnPushAndPop) {
 // orbit angle node rises by r sin i, and the horizontal axis at node - 90 stays where it was.
 TEST(TiltPlane, RaisesThePointAtTheNodeByRSinIAndLeavesTheTilt) {
     const double r = 1000;
-    for (const auto& [node, inclination] :
+    for (const auto& [nodeAngle, inclinationAngle] :
          {std::pair{0.0, 30.0}, {90, 10}, {200, -15}, {350, 99}, {45, 17.16}, {0, 0}}) {
+        // Copies under plain names: Clang before 16 cannot capture structured bindings in a lambda.
+        const double node = nodeAngle, inclination = inclinationAngle;
         SCOPED_TRACE(node);
         const std::vector<Call> calls = recordOf([&] { tiltPlane(node, inclination); });
         ASSERT_EQ(calls.size(), 3u);
