@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -66,17 +67,32 @@ void* aligned_alloc(std::size_t alignment, std::size_t size) noexcept {
     count(size);
     return __libc_memalign(alignment, size);
 }
+// Aligned new goes through this one from GCC 14's libstdc++ on.
+int posix_memalign(void** block, std::size_t alignment, std::size_t size) noexcept {
+    count(size);
+    *block = __libc_memalign(alignment, size);
+    return *block == nullptr ? ENOMEM : 0;
+}
 }  // extern "C"
 #endif
 
 namespace {
 
+// Hands a pointer to code the optimizer cannot see into, so the allocation that made it has to
+// happen: compilers may drop an allocation whose block is never used.
+void escape(void* pointer) {
+    asm volatile("" : : "g"(pointer) : "memory");
+}
+
 // The counter sees plain, array and aligned new and malloc, so a zero below means something.
 TEST(NoAllocation, TheCounterSeesEveryKindOfAllocation) {
     arm();
-    int* volatile numbers = new int[10];
-    void* volatile aligned = ::operator new (8, std::align_val_t{64});
-    void* volatile block = std::malloc(24);
+    int* const numbers = new int[10];
+    escape(numbers);
+    void* const aligned = ::operator new (8, std::align_val_t{64});
+    escape(aligned);
+    void* const block = std::malloc(24);
+    escape(block);
     armed = false;
     delete[] numbers;
     ::operator delete (aligned, std::align_val_t{64});
