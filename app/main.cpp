@@ -5,11 +5,14 @@
 #include <GL/freeglut.h>
 
 #include "app/callbacks.h"
+#include "app/line_probe.h"
 #include "camera/input.h"
 #include "model/init_scene.h"
 #include "render/frame.h"
 
 int main(int argc, char** argv) {
+    // Before the toolkit loads a GL: steer Mesa away from a renderer that drops far-reaching lines.
+    selectLineSafeDriver(argc, argv);
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE);
     glutInitWindowSize(1024, 768);

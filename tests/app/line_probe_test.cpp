@@ -1,0 +1,144 @@
+// The start-up line probe: where its segments must appear, how a picture of them is judged, and
+// what the program does with the verdicts. The drawing itself runs in the real program and is
+// checked end to end.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/line_probe.h"
+
+namespace {
+
+using Image = std::vector<unsigned char>;
+
+// Lights the pixels along a window-space segment, one per step, as a GL would draw it.
+void paint(Image& image, const double* from, const double* to) {
+    const int steps = static_cast<int>(std::hypot(to[0] - from[0], to[1] - from[1]));
+    for (int i = 0; i <= steps; ++i) {
+        const double t = static_cast<double>(i) / steps;
+        const int x = static_cast<int>(from[0] + t * (to[0] - from[0]));
+        const int y = static_cast<int>(from[1] + t * (to[1] - from[1]));
+        if (x >= 0 && x < probeSize && y >= 0 && y < probeSize) {
+            image[y * probeSize + x] = 1;
+        }
+    }
+}
+
+Image pictureWithout(int missing) {
+    Image image(probeSize * probeSize, 0);
+    for (int k = 0; k < probeSegmentCount; ++k) {
+        if (k != missing) {
+            paint(image, probeSegments[k].windowFrom, probeSegments[k].windowTo);
+        }
+    }
+    return image;
+}
+
+// Every point of a segment in front of the near plane projects onto the window path the judge
+// expects, and the path's ends are where the segment enters and leaves the window.
+TEST(LineProbe, EachSegmentsWindowPathIsWhereTheProjectionPutsIt) {
+    for (const ProbeSegment& segment : probeSegments) {
+        const double* a = segment.windowFrom;
+        const double* b = segment.windowTo;
+        double nearestToFrom = 1e9, nearestToTo = 1e9;
+        for (int i = 0; i <= 1000000; ++i) {
+            const double t = i / 1e6;
+            double eye[3];
+            for (int c = 0; c < 3; ++c) {
+                eye[c] = segment.from[c] + t * (segment.to[c] - segment.from[c]);
+            }
+            if (eye[2] > -1) {
+                continue;
+            }
+            const double x = 100 * (1 + eye[0] / -eye[2]), y = 100 * (1 + eye[1] / -eye[2]);
+            if (x < 0 || x > probeSize || y < 0 || y > probeSize) {
+                continue;
+            }
+            const double dx = b[0] - a[0], dy = b[1] - a[1];
+            const double across = ((x - a[0]) * dy - (y - a[1]) * dx) / std::hypot(dx, dy);
+            ASSERT_NEAR(across, 0, 0.01) << "t = " << t;
+            nearestToFrom = std::fmin(nearestToFrom, std::hypot(x - a[0], y - a[1]));
+            nearestToTo = std::fmin(nearestToTo, std::hypot(x - b[0], y - b[1]));
+        }
+        EXPECT_LT(nearestToFrom, 0.5);
+        EXPECT_LT(nearestToTo, 0.5);
+    }
+}
+
+TEST(LineProbe, JudgesWhetherTheFarReachingSegmentsWereDrawn) {
+    EXPECT_EQ(judgeProbeImage(pictureWithout(-1).data()), ProbeVerdict::drawsLines);
+    EXPECT_EQ(judgeProbeImage(pictureWithout(1).data()), ProbeVerdict::dropsLines);
+    EXPECT_EQ(judgeProbeImage(pictureWithout(2).data()), ProbeVerdict::dropsLines);
+    // Nothing drawn, not even the segment inside the window: the probe tells nothing.
+    EXPECT_EQ(judgeProbeImage(Image(probeSize * probeSize, 0).data()), ProbeVerdict::inconclusive);
+
+    Image smeared = pictureWithout(-1);
+    for (int y = 20; y < 30; ++y) {
+        for (int x = 150; x < 160; ++x) {
+            smeared[y * probeSize + x] = 1;
+        }
+    }
+    EXPECT_EQ(judgeProbeImage(smeared.data()), ProbeVerdict::dropsLines);
+}
+
+// A fake probe: the verdicts for the default GL and for softpipe, and the drivers it was run with.
+struct FakeProbe {
+    ProbeVerdict standard, softpipe;
+    std::vector<std::string> runs;
+};
+FakeProbe* fake = nullptr;
+
+ProbeResult probeFake(const char* driver) {
+    fake->runs.push_back(driver == nullptr ? "default" : driver);
+    ProbeResult result;
+    result.verdict = driver == nullptr ? fake->standard : fake->softpipe;
+    std::snprintf(result.renderer, sizeof result.renderer, "%s", driver ? driver : "llvmpipe");
+    return result;
+}
+
+TEST(LineProbe, SwitchesToSoftpipeOnlyWhenTheDefaultDropsLinesAndSoftpipeDoesNot) {
+    using V = ProbeVerdict;
+    struct Case {
+        const char* user;
+        V standard, softpipe;
+        std::vector<std::string> runs;
+        const char* driver;
+        bool says;
+    };
+    const Case cases[] = {
+        {nullptr, V::drawsLines, V::drawsLines, {"default"}, nullptr, false},
+        {nullptr, V::inconclusive, V::drawsLines, {"default"}, nullptr, false},
+        {nullptr, V::dropsLines, V::drawsLines, {"default", "softpipe"}, "softpipe", true},
+        {nullptr, V::dropsLines, V::dropsLines, {"default", "softpipe"}, nullptr, true},
+        {nullptr, V::dropsLines, V::inconclusive, {"default", "softpipe"}, nullptr, true},
+        // A driver the user chose is kept, whatever it would draw, and nothing is probed.
+        {"llvmpipe", V::dropsLines, V::drawsLines, {}, nullptr, false},
+        {"", V::dropsLines, V::drawsLines, {}, nullptr, false},
+    };
+    for (const Case& c : cases) {
+        FakeProbe probe{c.standard, c.softpipe, {}};
+        fake = &probe;
+        const DriverChoice choice = chooseGlDriver(c.user, probeFake);
+        SCOPED_TRACE(choice.message);
+        EXPECT_EQ(probe.runs, c.runs);
+        EXPECT_STREQ(choice.driver, c.driver);
+        EXPECT_EQ(choice.message[0] != '\0', c.says);
+        if (c.says) {
+            EXPECT_NE(std::string(choice.message).find("\"llvmpipe\""), std::string::npos);
+            EXPECT_EQ(std::string(choice.message).find('\n'), std::string::npos);
+        }
+    }
+}
+
+TEST(LineProbe, ProbesTheDisplayTheToolkitIsGiven) {
+    char program[] = "tessaloran", geometry[] = "-geometry", size[] = "800x600",
+         option[] = "-display", name[] = ":7";
+    char* arguments[] = {program, geometry, size, option, name};
+    EXPECT_STREQ(displayArgument(5, arguments), ":7");
+    EXPECT_EQ(displayArgument(4, arguments), nullptr);  // -display with no name after it
+    EXPECT_EQ(displayArgument(3, arguments), nullptr);
+}
+
+}  // namespace
