@@ -19,8 +19,8 @@ build_dir="${1:-build}"
 shift || true
 
 packages=(
-    g++ cmake make clang-format
-    freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
+    g++ clang cmake make clang-format
+    freeglut3-dev libglu1-mesa-dev libx11-dev libgl1-mesa-dri
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils imagemagick
     python3 python3-pil python3-xlib
