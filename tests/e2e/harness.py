@@ -105,10 +105,11 @@ class OutputReader:
 class App:
     """The program under test, its window and the ways to drive it."""
 
-    def __init__(self, server, name):
+    def __init__(self, server, name, environment=None):
         self.server = server
         self.name = name
-        self.env = dict(os.environ, DISPLAY=server.name, LIBGL_ALWAYS_SOFTWARE="1")
+        self.env = dict(os.environ, DISPLAY=server.name, LIBGL_ALWAYS_SOFTWARE="1",
+                        **(environment or {}))
         self.process = subprocess.Popen(
             [BINARY], env=self.env, stdin=subprocess.DEVNULL,
             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
@@ -248,13 +249,16 @@ class App:
 
 
 class ProgramTestCase(unittest.TestCase):
-    """Starts Xvfb and the program before each test, stops both after it."""
+    """Starts Xvfb and the program before each test, stops both after it. A test case sets
+    `environment` for variables of its own in the program's environment."""
+
+    environment = None
 
     def setUp(self):
         name = self.id().split(".")[-1]
         self.server = XServer(name)
         self.addCleanup(self.server.stop)
-        self.app = App(self.server, name)
+        self.app = App(self.server, name, self.environment)
         self.addCleanup(self.app.stop)  # runs first: the program goes before its server
         self.app.wait_for_window()
 

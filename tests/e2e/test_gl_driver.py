@@ -1,0 +1,67 @@
+"""The start-up line probe in the real program. Where Mesa's llvmpipe drops line segments that
+reach far outside the window, the program switches itself to softpipe and says so in one line on
+standard error; where llvmpipe draws them it changes nothing and says nothing; a driver the user
+chose is always kept. The truth comes from the picture llvmpipe draws when the user chooses it,
+and the renderer a window really draws with shows in the program's threads: llvmpipe runs
+rasterizer threads named llvmpipe-N, softpipe none."""
+
+import os
+import time
+
+import harness
+import picture
+from picture import Camera
+
+SWITCH_LINE = ("tessaloran: the OpenGL renderer \"llvmpipe",
+               "\" drops lines that reach far outside the window; drawing with Mesa's softpipe "
+               "renderer instead (GALLIUM_DRIVER=softpipe; set GALLIUM_DRIVER to choose a driver "
+               "yourself)")
+
+
+def llvmpipe_threads(app):
+    tasks = "/proc/%d/task" % app.process.pid
+    names = []
+    for task in os.listdir(tasks):
+        with open(os.path.join(tasks, task, "comm")) as comm:
+            names.append(comm.read().strip())
+    return [name for name in names if name.startswith("llvmpipe")]
+
+
+def every_grid_line_drawn(shot):
+    """Whether each line of the start scene's two grids that crosses the window is drawn along
+    nine tenths of its length."""
+    camera = Camera()
+    for extent in (10 * camera.distance, 2 * camera.distance):
+        for line in picture.grid_lines(extent):
+            got, n = shot.coverage("drawn", camera, line)
+            if n >= 20 and got < 0.9:
+                return False
+    return True
+
+
+class DriverChoiceTest(harness.ProgramTestCase):
+
+    def test_softpipe_exactly_where_llvmpipe_drops_lines_and_a_chosen_driver_kept(self):
+        time.sleep(1)  # the default run: its first frames are drawn by now
+        said, threads = self.app.stderr.lines(), llvmpipe_threads(self.app)
+        self.app.stop()
+
+        chosen = harness.App(self.server, "chosen", {"GALLIUM_DRIVER": "llvmpipe"})
+        self.addCleanup(chosen.stop)
+        chosen.wait_for_window()
+        shot = picture.capture_until(chosen, "llvmpipe", picture.drawn)
+        self.assertEqual(chosen.stderr.lines(), [], "a chosen driver was not simply kept")
+        self.assertNotEqual(llvmpipe_threads(chosen), [], "GALLIUM_DRIVER=llvmpipe was overridden")
+
+        if every_grid_line_drawn(shot):
+            self.assertEqual(said, [], "switched although llvmpipe draws every line")
+            self.assertNotEqual(threads, [], "not drawing with llvmpipe, yet nothing was said")
+        else:
+            self.assertEqual(len(said), 1, said)
+            self.assertTrue(said[0].startswith(SWITCH_LINE[0]) and said[0].endswith(SWITCH_LINE[1]),
+                            said[0])
+            self.assertEqual(threads, [], "llvmpipe drops lines, yet the window still uses it")
+
+
+if __name__ == "__main__":
+    harness.main()
