@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Runs the test command on a fresh Debian release: builds a minimal root of RELEASE with
+# debootstrap, adds git, makes a clean clone of this checkout's HEAD there and runs
+# scripts/test.sh in it as root, which installs everything else it needs. Repeats the check that
+# the project builds and passes its tests on a machine that starts with nothing.
+#
+#   sudo scripts/test-on-debian.sh RELEASE [--keep]
+#
+# RELEASE is bookworm (Debian 12) or trixie (Debian 13). The root goes to a new folder under
+# ${TMPDIR:-/var/tmp} and is removed at the end unless --keep is given. Needs root (debootstrap,
+# chroot and bind mounts) and a Debian mirror (DEBIAN_MIRROR, default http://deb.debian.org/debian).
+# Exits with the test command's status.
+set -euo pipefail
+
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+release="${1:-}"
+keep=false
+if [[ "${2:-}" == --keep ]]; then
+    keep=true
+fi
+case "$release" in
+bookworm | trixie) ;;
+*)
+    echo "usage: scripts/test-on-debian.sh bookworm|trixie [--keep]" >&2
+    exit 2
+    ;;
+esac
+if [[ "$(id -u)" != 0 ]]; then
+    echo "test-on-debian: run as root (debootstrap and chroot need it)" >&2
+    exit 2
+fi
+mirror="${DEBIAN_MIRROR:-http://deb.debian.org/debian}"
+
+if ! command -v debootstrap >/dev/null; then
+    DEBIAN_FRONTEND=noninteractive apt-get update
+    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends debootstrap
+fi
+
+root="$(mktemp -d "${TMPDIR:-/var/tmp}/tessaloran-$release.XXXXXX")"
+mounts=()
+cleanup() {
+    for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
+        umount "${mounts[i]}" 2>/dev/null || umount -l "${mounts[i]}" || true
+    done
+    if [[ "$keep" == true ]]; then
+        echo "test-on-debian: the root is kept in $root" >&2
+    else
+        rm -rf --one-file-system "$root"
+    fi
+}
+trap cleanup EXIT
+
+echo "test-on-debian: debootstrap $release into $root" >&2
+debootstrap --variant=minbase "$release" "$root" "$mirror" >"$root.debootstrap.log" 2>&1 || {
+    tail -n 20 "$root.debootstrap.log" >&2
+    exit 1
+}
+rm -f "$root.debootstrap.log"
+for point in proc dev dev/pts; do
+    mount --bind "/$point" "$root/$point"
+    mounts+=("$root/$point")
+done
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+
+inside() {
+    chroot "$root" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+        HOME=/root LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive CI="${CI:-}" "$@"
+}
+
+echo "test-on-debian: installing git" >&2
+inside apt-get update >/dev/null
+inside apt-get install -y --no-install-recommends git ca-certificates >/dev/null
+git clone --quiet --no-local "$repo" "$root/root/tessaloran"
+echo "test-on-debian: $(git -C "$root/root/tessaloran" log -1 --format='%h %s')" >&2
+
+echo "test-on-debian: scripts/test.sh on $release" >&2
+status=0
+inside /bin/bash -c 'cd /root/tessaloran && scripts/test.sh' || status=$?
+echo "test-on-debian: $release finished with status $status" >&2
+exit "$status"
