@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds TESSALORAN and starts it.
+# Builds TESSALORAN and starts it, installing only what building and running it needs (no test
+# tools).
 #
 #   scripts/run.sh [--screenshot PATH] [--seconds N]
 #
@@ -30,7 +31,7 @@ while (($# > 0)); do
     esac
 done
 
-"$repo/scripts/setup.sh" --target tessaloran build >&2
+"$repo/scripts/setup.sh" --program --target tessaloran build >&2
 program="$repo/build/tessaloran"
 
 if [[ -n "${DISPLAY:-}" && -z "$screenshot" ]]; then

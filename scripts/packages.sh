@@ -1,0 +1,44 @@
+# Sourced by the scripts that install what they need: the Debian packages of each kind of work,
+# and installPackages KIND... which installs those of the named kinds that are missing.
+
+# Building the program: a C++ compiler, CMake, and the freeglut, GLU, GL and X11 development
+# files (the start-up line probe draws through X11 and GLX itself).
+build_packages=(g++ cmake make freeglut3-dev libglu1-mesa-dev libx11-dev)
+# Running it, also where there is no display: Mesa's renderers, a virtual X server, xdotool to
+# find the window and ImageMagick to save a picture of it.
+run_packages=(libgl1-mesa-dri xvfb xauth xdotool imagemagick)
+# Making the Debian package: dpkg-buildflags and dpkg-shlibdeps, and file, which CPack uses to
+# find the programs whose libraries dpkg-shlibdeps looks up.
+package_packages=(dpkg-dev file)
+# Testing and benchmarking, on top of the three kinds above: Clang for the second compiler,
+# GoogleTest, Google Benchmark, the end-to-end tests' Python modules, and the validators of the
+# package's data files.
+test_packages=(
+    clang clang-format libgtest-dev libbenchmark-dev
+    x11-utils python3 python3-pil python3-xlib
+    desktop-file-utils appstream groff-base
+)
+
+installPackages() {
+    local kind list wanted=() missing=() package
+    for kind in "$@"; do
+        list="${kind}_packages[@]"
+        wanted+=("${!list}")
+    done
+    for package in "${wanted[@]}"; do
+        if ! dpkg -s "$package" >/dev/null 2>&1; then
+            missing+=("$package")
+        fi
+    done
+    if ((${#missing[@]} == 0)); then
+        return
+    fi
+    echo "setup: installing ${missing[*]}"
+    local as_root=()
+    if [[ "$(id -u)" != 0 ]]; then
+        as_root=(sudo)
+    fi
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+        "${missing[@]}"
+}
