@@ -40,10 +40,7 @@ cmake --build "$build_dir" -j2 --target bench_frame_cpu bench_record_frames >&2
 work="$(mktemp -d)"
 xvfb_pid=""
 cleanup() {
-    if [[ -n "$xvfb_pid" ]] && kill -0 "$xvfb_pid" 2>/dev/null; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    stopProcess "$xvfb_pid"
     rm -rf "$work"
 }
 trap cleanup EXIT

@@ -10,6 +10,8 @@ run_packages=(libgl1-mesa-dri xvfb xauth xdotool imagemagick)
 # Making the Debian package: dpkg-buildflags and dpkg-shlibdeps, and file, which CPack uses to
 # find the programs whose libraries dpkg-shlibdeps looks up.
 package_packages=(dpkg-dev file)
+# Making the README's animation (scripts/pictures.sh): ffmpeg records the window at a fixed rate.
+animation_packages=(ffmpeg)
 # Testing and benchmarking, on top of the three kinds above: Clang for the second compiler,
 # GoogleTest, Google Benchmark, the end-to-end tests' Python modules, and the validators of the
 # package's data files.

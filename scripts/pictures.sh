@@ -52,18 +52,12 @@ if [[ -n "$only" ]]; then
 fi
 
 if [[ -z "$program" ]]; then
-    "$repo/scripts/setup.sh" --target tessaloran build >&2
+    "$repo/scripts/setup.sh" --program --target tessaloran build >&2
     program="$repo/build/tessaloran"
 fi
-if [[ " ${names[*]} " == *" animation "* ]] && ! dpkg -s ffmpeg >/dev/null 2>&1; then
-    echo "pictures: installing ffmpeg"
-    as_root=()
-    if [[ "$(id -u)" != 0 ]]; then
-        as_root=(sudo)
-    fi
-    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
-    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
-        ffmpeg
+if [[ " ${names[*]} " == *" animation "* ]]; then
+    source "$repo/scripts/packages.sh"
+    installPackages animation
 fi
 
 # Where each file goes: --out puts everything in DIR, otherwise the pictures go to docs/guide/.
@@ -87,21 +81,14 @@ xvfb_pid=""
 program_pid=""
 recorder_pid=""
 stopProgram() {
-    for pid in "$recorder_pid" "$program_pid"; do
-        if [[ -n "$pid" ]] && kill -0 "$pid" 2>/dev/null; then
-            kill "$pid" 2>/dev/null || true
-            wait "$pid" 2>/dev/null || true
-        fi
-    done
+    stopProcess "$recorder_pid"
+    stopProcess "$program_pid"
     recorder_pid=""
     program_pid=""
 }
 cleanup() {
     stopProgram
-    if [[ -n "$xvfb_pid" ]] && kill -0 "$xvfb_pid" 2>/dev/null; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    stopProcess "$xvfb_pid"
     rm -rf "$work"
 }
 trap cleanup EXIT

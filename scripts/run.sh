@@ -48,14 +48,8 @@ work="$(mktemp -d)"
 xvfb_pid=""
 program_pid=""
 cleanup() {
-    if [[ -n "$program_pid" ]] && kill -0 "$program_pid" 2>/dev/null; then
-        kill "$program_pid" 2>/dev/null || true
-        wait "$program_pid" 2>/dev/null || true
-    fi
-    if [[ -n "$xvfb_pid" ]] && kill -0 "$xvfb_pid" 2>/dev/null; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    stopProcess "$program_pid"
+    stopProcess "$xvfb_pid"
     rm -rf "$work"
 }
 trap cleanup EXIT

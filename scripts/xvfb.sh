@@ -1,5 +1,5 @@
 # Sourced by the scripts that need a display: startXvfb WORK_DIR NAME starts a private Xvfb
-# server, sets xvfb_pid and exports DISPLAY. The caller stops it (kill "$xvfb_pid").
+# server, sets xvfb_pid and exports DISPLAY; stopProcess PID ends it, or the program, at the end.
 
 startXvfb() {
     local work="$1" name="$2"
@@ -18,4 +18,13 @@ startXvfb() {
         sleep 0.1
     done
     export DISPLAY=":$(head -n1 "$work/display")"
+}
+
+# Ends a background process of the script if it still runs (an empty PID is ignored).
+stopProcess() {
+    local pid="$1"
+    if [[ -n "$pid" ]] && kill -0 "$pid" 2>/dev/null; then
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    fi
 }
