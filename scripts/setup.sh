@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what TESSALORAN needs on a fresh Debian 12 machine (only the packages that are
+# Installs what TESSALORAN needs on a fresh Debian 12 or 13 machine (only the packages that are
 # missing), then configures and builds it.
 #
 #   scripts/setup.sh [--program] [--target TARGET] [BUILD_DIR [CMAKE_OPTION...]]
