@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <ctime>
 
-#include "sim/platform_clock.h"
 #include "model/scene_state.h"
+#include "sim/platform_clock.h"
 
 std::int32_t (*millisecondClock)() = platformMilliseconds;
 
