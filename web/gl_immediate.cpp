@@ -1,0 +1,303 @@
+#include "web/gl_immediate.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// A matrix as GL keeps it: column-major, element (row r, column c) at [c * 4 + r].
+struct Matrix {
+    double m[16];
+};
+
+constexpr Matrix identity = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
+
+// The depths GL guarantees at least: 32 model-view and 2 projection matrices.
+constexpr int modelViewDepth = 32;
+constexpr int projectionDepth = 4;
+
+struct ClipVertex {
+    float x, y, z, w;
+    std::uint32_t rgba;  // bytes r, g, b, a in memory order
+};
+
+struct Primitive {
+    GLenum mode;
+    std::int32_t first;
+    std::int32_t count;
+};
+
+// All of the layer's state, for the one context the program has.
+struct ImmediateGl {
+    Matrix modelView[modelViewDepth] = {identity};
+    Matrix projection[projectionDepth] = {identity};
+    int modelViewTop = 0;
+    int projectionTop = 0;
+    GLenum matrixMode = GL_MODELVIEW;
+
+    std::uint32_t colour = 0xffffffffu;
+    Matrix clipFromObject = identity;  // projection x model-view, fixed between glBegin and glEnd
+    GLenum primitiveMode = 0;
+    bool insidePrimitive = false;
+    std::int32_t primitiveFirst = 0;
+
+    ClipVertex vertices[immediateMaxVertices];
+    std::int32_t vertexCount = 0;
+    Primitive primitives[immediateMaxPrimitives];
+    std::int32_t primitiveCount = 0;
+    ImmediateFrameCounts lastFrame = {0, 0, 0};
+
+    GLuint program = 0;
+    GLuint buffer = 0;
+};
+
+ImmediateGl gl;
+
+Matrix& currentMatrix() {
+    return gl.matrixMode == GL_PROJECTION ? gl.projection[gl.projectionTop]
+                                          : gl.modelView[gl.modelViewTop];
+}
+
+Matrix product(const Matrix& a, const Matrix& b) {
+    Matrix p;
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 4; ++r) {
+            double sum = 0;
+            for (int k = 0; k < 4; ++k) {
+                sum += a.m[k * 4 + r] * b.m[c * 4 + k];
+            }
+            p.m[c * 4 + r] = sum;
+        }
+    }
+    return p;
+}
+
+void multiplyCurrent(const Matrix& by) {
+    Matrix& current = currentMatrix();
+    current = product(current, by);
+}
+
+std::uint8_t colourByte(float c) {
+    const float clamped = c < 0 ? 0 : (c > 1 ? 1 : c);
+    return static_cast<std::uint8_t>(std::lround(clamped * 255.0f));
+}
+
+void recordVertex(double x, double y, double z) {
+    if (!gl.insidePrimitive) {
+        return;
+    }
+    if (gl.vertexCount == immediateMaxVertices) {
+        gl.lastFrame.overflowed = 1;
+        return;
+    }
+    const double* m = gl.clipFromObject.m;
+    ClipVertex& v = gl.vertices[gl.vertexCount++];
+    v.x = static_cast<float>(m[0] * x + m[4] * y + m[8] * z + m[12]);
+    v.y = static_cast<float>(m[1] * x + m[5] * y + m[9] * z + m[13]);
+    v.z = static_cast<float>(m[2] * x + m[6] * y + m[10] * z + m[14]);
+    v.w = static_cast<float>(m[3] * x + m[7] * y + m[11] * z + m[15]);
+    v.rgba = gl.colour;
+}
+
+// Consecutive GL_LINES primitives are one draw call; strips and loops each need their own.
+void recordPrimitive(GLenum mode, std::int32_t first, std::int32_t count) {
+    if (count == 0) {
+        return;
+    }
+    if (mode == GL_LINES && gl.primitiveCount > 0) {
+        Primitive& last = gl.primitives[gl.primitiveCount - 1];
+        if (last.mode == GL_LINES && last.first + last.count == first && last.count % 2 == 0) {
+            last.count += count;
+            return;
+        }
+    }
+    if (gl.primitiveCount == immediateMaxPrimitives) {
+        gl.lastFrame.overflowed = 1;
+        return;
+    }
+    gl.primitives[gl.primitiveCount++] = {mode, first, count};
+}
+
+GLuint compileShader(GLenum kind, const char* source) {
+    const GLuint shader = glCreateShader(kind);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    return shader;
+}
+
+// Vertices arrive in clip coordinates, so the shader only passes them on.
+constexpr const char* vertexShader = R"(
+attribute vec4 clipPosition;
+attribute vec4 colour;
+varying vec4 lineColour;
+void main() {
+    gl_Position = clipPosition;
+    lineColour = colour;
+}
+)";
+
+constexpr const char* fragmentShader = R"(
+precision mediump float;
+varying vec4 lineColour;
+void main() {
+    gl_FragColor = lineColour;
+}
+)";
+
+}  // namespace
+
+void startImmediateGl() {
+    gl.program = glCreateProgram();
+    glAttachShader(gl.program, compileShader(GL_VERTEX_SHADER, vertexShader));
+    glAttachShader(gl.program, compileShader(GL_FRAGMENT_SHADER, fragmentShader));
+    glBindAttribLocation(gl.program, 0, "clipPosition");
+    glBindAttribLocation(gl.program, 1, "colour");
+    glLinkProgram(gl.program);
+    glUseProgram(gl.program);
+
+    glGenBuffers(1, &gl.buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, gl.buffer);
+    glBufferData(GL_ARRAY_BUFFER, sizeof gl.vertices, nullptr, GL_STREAM_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(ClipVertex), nullptr);
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(ClipVertex),
+                          reinterpret_cast<const void*>(offsetof(ClipVertex, rgba)));
+}
+
+void drawRecordedFrame() {
+    if (gl.vertexCount > 0) {
+        glBufferSubData(GL_ARRAY_BUFFER, 0, gl.vertexCount * sizeof(ClipVertex), gl.vertices);
+    }
+    for (std::int32_t k = 0; k < gl.primitiveCount; ++k) {
+        const Primitive& p = gl.primitives[k];
+        glDrawArrays(p.mode, p.first, p.count);
+    }
+    gl.lastFrame.vertices = gl.vertexCount;
+    gl.lastFrame.primitives = gl.primitiveCount;
+    gl.vertexCount = 0;
+    gl.primitiveCount = 0;
+}
+
+const ImmediateFrameCounts& immediateFrameCounts() {
+    return gl.lastFrame;
+}
+
+extern "C" {
+
+void glMatrixMode(GLenum mode) {
+    gl.matrixMode = mode;
+}
+
+void glLoadIdentity(void) {
+    currentMatrix() = identity;
+}
+
+// Past the stack's depth, or below its bottom, GL ignores the call; so does this.
+void glPushMatrix(void) {
+    if (gl.matrixMode == GL_PROJECTION) {
+        if (gl.projectionTop + 1 < projectionDepth) {
+            gl.projection[gl.projectionTop + 1] = gl.projection[gl.projectionTop];
+            ++gl.projectionTop;
+        }
+    } else if (gl.modelViewTop + 1 < modelViewDepth) {
+        gl.modelView[gl.modelViewTop + 1] = gl.modelView[gl.modelViewTop];
+        ++gl.modelViewTop;
+    }
+}
+
+void glPopMatrix(void) {
+    int& top = gl.matrixMode == GL_PROJECTION ? gl.projectionTop : gl.modelViewTop;
+    if (top > 0) {
+        --top;
+    }
+}
+
+void glMultMatrixd(const GLdouble* m) {
+    Matrix by;
+    std::memcpy(by.m, m, sizeof by.m);
+    multiplyCurrent(by);
+}
+
+void glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z) {
+    const double length = std::sqrt(x * x + y * y + z * z);
+    if (length == 0) {
+        return;
+    }
+    x /= length;
+    y /= length;
+    z /= length;
+    const double radians = angle * (M_PI / 180.0);
+    const double s = std::sin(radians);
+    const double c = std::cos(radians);
+    const double t = 1 - c;
+    const Matrix rotation = {{
+        x * x * t + c,
+        y * x * t + z * s,
+        x * z * t - y * s,
+        0,  // column 0
+        x * y * t - z * s,
+        y * y * t + c,
+        y * z * t + x * s,
+        0,  // column 1
+        x * z * t + y * s,
+        y * z * t - x * s,
+        z * z * t + c,
+        0,  // column 2
+        0,
+        0,
+        0,
+        1,
+    }};
+    multiplyCurrent(rotation);
+}
+
+void glTranslated(GLdouble x, GLdouble y, GLdouble z) {
+    double* m = currentMatrix().m;
+    for (int r = 0; r < 4; ++r) {
+        m[12 + r] += m[r] * x + m[4 + r] * y + m[8 + r] * z;
+    }
+}
+
+void glColor3f(GLfloat red, GLfloat green, GLfloat blue) {
+    gl.colour = static_cast<std::uint32_t>(colourByte(red)) |
+                static_cast<std::uint32_t>(colourByte(green)) << 8 |
+                static_cast<std::uint32_t>(colourByte(blue)) << 16 | 0xff000000u;
+}
+
+void glBegin(GLenum mode) {
+    gl.clipFromObject = product(gl.projection[gl.projectionTop], gl.modelView[gl.modelViewTop]);
+    gl.primitiveMode = mode;
+    gl.primitiveFirst = gl.vertexCount;
+    gl.insidePrimitive = true;
+}
+
+void glEnd(void) {
+    if (!gl.insidePrimitive) {
+        return;
+    }
+    gl.insidePrimitive = false;
+    std::int32_t count = gl.vertexCount - gl.primitiveFirst;
+    // GL draws only whole segments of GL_LINES; a dangling last vertex is dropped here too.
+    if (gl.primitiveMode == GL_LINES && count % 2 == 1) {
+        --gl.vertexCount;
+        --count;
+    }
+    recordPrimitive(gl.primitiveMode, gl.primitiveFirst, count);
+}
+
+void glVertex2d(GLdouble x, GLdouble y) {
+    recordVertex(x, y, 0);
+}
+
+void glVertex3d(GLdouble x, GLdouble y, GLdouble z) {
+    recordVertex(x, y, z);
+}
+
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    recordVertex(x, y, z);
+}
+
+}  // extern "C"

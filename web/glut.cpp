@@ -1,0 +1,180 @@
+// The toolkit for the browser: the window is the page's <canvas id="canvas">, its GL a WebGL 1
+// context without depth, alpha or antialiasing (the desktop window asks for none of them), and
+// the main loop the browser's animation frames. The page's script (page/page.js) calls the
+// web* entry points below with the browser's events, already turned into freeglut's codes.
+#include <GL/freeglut.h>
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include "web/gl_immediate.h"
+#include "web/wire_shapes.h"
+
+namespace {
+
+constexpr const char* canvasSelector = "#canvas";
+
+struct Toolkit {
+    void (*reshape)(int, int) = nullptr;
+    void (*keyboard)(unsigned char, int, int) = nullptr;
+    void (*mouse)(int, int, int, int) = nullptr;
+    void (*display)() = nullptr;
+    void (*motion)(int, int) = nullptr;
+    void (*idle)() = nullptr;
+    bool redisplayPosted = false;
+    bool hasGl = false;
+    WireShape shape;  // the last globe or torus drawn, rebuilt at each call
+};
+
+Toolkit toolkit;
+
+// Tells the page that this browser gave no WebGL, so it can say so instead of a blank canvas.
+EM_JS(void, reportMissingWebGl, (), {
+    if (Module['onMissingWebGl'])
+        Module['onMissingWebGl']();
+});
+
+// One animation frame: one idle tick, then the frame if one was asked for.
+void runAnimationFrame() {
+    if (toolkit.idle != nullptr) {
+        toolkit.idle();
+    }
+    if (toolkit.redisplayPosted && toolkit.display != nullptr) {
+        toolkit.redisplayPosted = false;
+        toolkit.display();
+    }
+}
+
+void drawShape(const WireShape& shape) {
+    for (int s = 0; s < shape.stripCount; ++s) {
+        const WireStrip& strip = shape.strips[s];
+        glBegin(static_cast<GLenum>(strip.mode));
+        for (int k = strip.first; k < strip.first + strip.count; ++k) {
+            const float* v = &shape.vertices[3 * shape.indices[k]];
+            glVertex3f(v[0], v[1], v[2]);
+        }
+        glEnd();
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+// The toolkit's options are the browser's business: there is no command line to read.
+void glutInit(int*, char**) {}
+void glutInitDisplayMode(unsigned int) {}
+// The page sizes the canvas to fit the browser's window, 1024 x 768 where there is room.
+void glutInitWindowSize(int, int) {}
+void glutInitWindowPosition(int, int) {}
+
+int glutCreateWindow(const char* title) {
+    emscripten_set_window_title(title);
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    attributes.alpha = false;
+    attributes.depth = false;
+    attributes.stencil = false;
+    attributes.antialias = false;
+    attributes.majorVersion = 1;
+    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context =
+        emscripten_webgl_create_context(canvasSelector, &attributes);
+    if (context <= 0 ||
+        emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
+        reportMissingWebGl();
+        return 0;
+    }
+    toolkit.hasGl = true;
+    startImmediateGl();
+    return 1;
+}
+
+void glutReshapeFunc(void (*callback)(int, int)) {
+    toolkit.reshape = callback;
+}
+void glutKeyboardFunc(void (*callback)(unsigned char, int, int)) {
+    toolkit.keyboard = callback;
+}
+void glutMouseFunc(void (*callback)(int, int, int, int)) {
+    toolkit.mouse = callback;
+}
+void glutDisplayFunc(void (*callback)()) {
+    toolkit.display = callback;
+}
+void glutMotionFunc(void (*callback)(int, int)) {
+    toolkit.motion = callback;
+}
+void glutIdleFunc(void (*callback)()) {
+    toolkit.idle = callback;
+}
+
+void glutPostRedisplay(void) {
+    toolkit.redisplayPosted = true;
+}
+
+void glutSwapBuffers(void) {
+    drawRecordedFrame();
+}
+
+// As on the desktop, the window's first reshape comes before its first frame. Without WebGL there
+// is nothing to draw and no loop to run; the page says why.
+void glutMainLoop(void) {
+    if (!toolkit.hasGl) {
+        return;
+    }
+    int width = 0;
+    int height = 0;
+    emscripten_get_canvas_element_size(canvasSelector, &width, &height);
+    if (toolkit.reshape != nullptr) {
+        toolkit.reshape(width, height);
+    }
+    toolkit.redisplayPosted = true;
+    emscripten_set_main_loop(runAnimationFrame, 0, true);
+}
+
+// Arguments that need more than the shape's fixed room draw nothing.
+void glutWireSphere(GLdouble radius, GLint slices, GLint stacks) {
+    if (buildWireSphere(toolkit.shape, radius, slices, stacks)) {
+        drawShape(toolkit.shape);
+    }
+}
+
+void glutWireTorus(GLdouble innerRadius, GLdouble outerRadius, GLint sides, GLint rings) {
+    if (buildWireTorus(toolkit.shape, innerRadius, outerRadius, sides, rings)) {
+        drawShape(toolkit.shape);
+    }
+}
+
+// The page's events, in freeglut's terms: key codes as X11 freeglut delivers them, buttons
+// 0 left, 1 middle, 2 right, state 0 down and 1 up, positions in canvas pixels from the top left.
+EMSCRIPTEN_KEEPALIVE void webKeyboard(int key, int x, int y) {
+    if (toolkit.keyboard != nullptr) {
+        toolkit.keyboard(static_cast<unsigned char>(key), x, y);
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void webMouseButton(int button, int state, int x, int y) {
+    if (toolkit.mouse != nullptr) {
+        toolkit.mouse(button, state, x, y);
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void webMotion(int x, int y) {
+    if (toolkit.motion != nullptr) {
+        toolkit.motion(x, y);
+    }
+}
+
+// The canvas has already been given its new size; the next animation frame redraws.
+EMSCRIPTEN_KEEPALIVE void webReshape(int width, int height) {
+    if (toolkit.hasGl && toolkit.reshape != nullptr) {
+        toolkit.reshape(width, height);
+        toolkit.redisplayPosted = true;
+    }
+}
+
+// What the last frame drew: vertices, line primitives, and 1 once a frame overflowed.
+EMSCRIPTEN_KEEPALIVE const ImmediateFrameCounts* webFrameCounts(void) {
+    return &immediateFrameCounts();
+}
+
+}  // extern "C"
