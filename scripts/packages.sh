@@ -12,6 +12,11 @@ run_packages=(libgl1-mesa-dri xvfb xauth xdotool imagemagick)
 package_packages=(dpkg-dev file)
 # Making the README's animation (scripts/pictures.sh): ffmpeg records the window at a fixed rate.
 animation_packages=(ffmpeg)
+# Building the browser site (scripts/web.sh): Debian's Emscripten, and Python to serve the site.
+web_packages=(emscripten python3)
+# Testing the site in a real browser: Debian's Chromium, driven through puppeteer-core from npm
+# (package.json, pinned by package-lock.json), and npm where the machine has none of its own.
+browser_packages=(chromium fonts-dejavu-core)
 # Testing and benchmarking, on top of the three kinds above: Clang for the second compiler,
 # GoogleTest, Google Benchmark, the end-to-end tests' Python modules, and the validators of the
 # package's data files.
@@ -20,6 +25,21 @@ test_packages=(
     x11-utils python3 python3-pil python3-xlib
     desktop-file-utils appstream groff-base
 )
+
+# Debian's Emscripten runs its JavaScript tools with Debian's modules (acorn); a Node.js that
+# does not come from Debian looks for them only where NODE_PATH says.
+webEnvironment() {
+    export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
+}
+
+# npm for the browser tests' puppeteer-core. Debian's npm conflicts with a Node.js from elsewhere,
+# which brings its own npm: install Debian's only where there is none.
+installNpm() {
+    if ! command -v npm >/dev/null; then
+        npm_packages=(npm)
+        installPackages npm
+    fi
+}
 
 installPackages() {
     local kind list wanted=() missing=() package
