@@ -47,7 +47,7 @@ struct ImmediateGl {
     std::int32_t vertexCount = 0;
     Primitive primitives[immediateMaxPrimitives];
     std::int32_t primitiveCount = 0;
-    ImmediateFrameCounts lastFrame = {0, 0, 0};
+    ImmediateFrameCounts lastFrame = {0, 0, 0, 0};
 
     GLuint program = 0;
     GLuint buffer = 0;
@@ -177,6 +177,7 @@ void drawRecordedFrame() {
     }
     gl.lastFrame.vertices = gl.vertexCount;
     gl.lastFrame.primitives = gl.primitiveCount;
+    ++gl.lastFrame.frames;
     gl.vertexCount = 0;
     gl.primitiveCount = 0;
 }

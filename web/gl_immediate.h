@@ -17,6 +17,7 @@ struct ImmediateFrameCounts {
     std::int32_t vertices;
     std::int32_t primitives;
     std::int32_t overflowed;  // 1 once any frame recorded past the capacity
+    std::int32_t frames;      // frames drawn since start-up
 };
 
 // Compiles the shader and makes the vertex buffer, once, in the current WebGL context.

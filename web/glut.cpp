@@ -21,6 +21,8 @@ struct Toolkit {
     void (*motion)(int, int) = nullptr;
     void (*idle)() = nullptr;
     bool redisplayPosted = false;
+    double frameCodeMs = 0;  // CPU time of the last animation frame's idle tick and frame
+    double drawingMs = 0;    // the part of it spent handing the recorded frame to WebGL
     bool hasGl = false;
     WireShape shape;  // the last globe or torus drawn, rebuilt at each call
 };
@@ -35,6 +37,7 @@ EM_JS(void, reportMissingWebGl, (), {
 
 // One animation frame: one idle tick, then the frame if one was asked for.
 void runAnimationFrame() {
+    const double start = emscripten_get_now();
     if (toolkit.idle != nullptr) {
         toolkit.idle();
     }
@@ -42,6 +45,7 @@ void runAnimationFrame() {
         toolkit.redisplayPosted = false;
         toolkit.display();
     }
+    toolkit.frameCodeMs = emscripten_get_now() - start;
 }
 
 void drawShape(const WireShape& shape) {
@@ -112,7 +116,9 @@ void glutPostRedisplay(void) {
 }
 
 void glutSwapBuffers(void) {
+    const double start = emscripten_get_now();
     drawRecordedFrame();
+    toolkit.drawingMs = emscripten_get_now() - start;
 }
 
 // As on the desktop, the window's first reshape comes before its first frame. Without WebGL there
@@ -172,9 +178,21 @@ EMSCRIPTEN_KEEPALIVE void webReshape(int width, int height) {
     }
 }
 
-// What the last frame drew: vertices, line primitives, and 1 once a frame overflowed.
+// What the last frame drew: vertices, line primitives, 1 once a frame overflowed, and the frames
+// drawn so far (int32 each).
 EMSCRIPTEN_KEEPALIVE const ImmediateFrameCounts* webFrameCounts(void) {
     return &immediateFrameCounts();
+}
+
+// The CPU milliseconds of the last animation frame (performance.now(), so in the browser's
+// coarsened steps): the program's own code, the idle tick and the frame as it records its lines,
+// and the handing of the recorded lines to WebGL, which waits whenever the GPU falls behind.
+EMSCRIPTEN_KEEPALIVE double webFrameCodeMilliseconds(void) {
+    return toolkit.frameCodeMs - toolkit.drawingMs;
+}
+
+EMSCRIPTEN_KEEPALIVE double webDrawingMilliseconds(void) {
+    return toolkit.drawingMs;
 }
 
 }  // extern "C"

@@ -1,0 +1,135 @@
+// Measures the browser build in Debian's Chromium, headless, drawing with SwiftShader WebGL: the
+// frame rate and the CPU time of the WebAssembly frame code in the start, 100-shell and heaviest
+// scenes, the time to the first frame, and the site's size. Prints one table.
+//
+//   node bench/web_bench.mjs SITE_DIR [--seconds N] [--rounds N]
+//
+// Each scene is measured over `rounds` blocks of `seconds` (default 3 x 5 s); the table gives the
+// median block. The scenes are made with the program's own keys, as a user would make them:
+//   start     the page as it opens;
+//   shells    100 live light shells: time at 1000 times real time until the shells fill up,
+//             then back to real time;
+//   heaviest  the same shells, globes 10^4 times larger, the Earth followed, zoomed in 12 steps.
+import { readdirSync, statSync } from 'node:fs';
+import { join } from 'node:path';
+import { openSite, launchChromium } from './web_site.mjs';
+
+const args = process.argv.slice(2);
+const site = args[0];
+const option = (name, fallback) => {
+  const at = args.indexOf(name);
+  return at >= 0 ? Number(args[at + 1]) : fallback;
+};
+const seconds = option('--seconds', 5);
+const rounds = option('--rounds', 3);
+if (!site) {
+  console.error('usage: node bench/web_bench.mjs SITE_DIR [--seconds N] [--rounds N]');
+  process.exit(2);
+}
+
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+
+// Counts frames and sums the frame code's milliseconds over one block, inside the page.
+async function measureBlock(page) {
+  return page.evaluate((ms) => new Promise((resolve) => {
+    const counts = () => Module.HEAP32[(Module._webFrameCounts() >> 2) + 3];
+    const first = counts();
+    const start = performance.now();
+    let codeMs = 0;
+    let drawingMs = 0;
+    let samples = 0;
+    let vertices = 0;
+    const sample = () => {
+      codeMs += Module._webFrameCodeMilliseconds();
+      drawingMs += Module._webDrawingMilliseconds();
+      samples += 1;
+      vertices = Module.HEAP32[Module._webFrameCounts() >> 2];
+      if (performance.now() - start < ms) {
+        requestAnimationFrame(sample);
+        return;
+      }
+      const elapsed = performance.now() - start;
+      resolve({ fps: (counts() - first) * 1000 / elapsed, codeMs: codeMs / samples, drawingMs: drawingMs / samples, vertices });
+    };
+    requestAnimationFrame(sample);
+  }), seconds * 1000);
+}
+
+async function press(page, key, times = 1) {
+  for (let i = 0; i < times; i += 1) {
+    await page.keyboard.press(key);
+  }
+}
+
+async function liveVertices(page) {
+  return page.evaluate(() => Module.HEAP32[Module._webFrameCounts() >> 2]);
+}
+
+const server = await openSite(site);
+const browser = await launchChromium();
+try {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1100, height: 900 });
+  // The first frame's time from the start of navigation, seen by a poll on every animation frame.
+  await page.evaluateOnNewDocument(() => {
+    const poll = () => {
+      const m = window.Module;
+      if (m && m._webFrameCounts && m.HEAP32[(m._webFrameCounts() >> 2) + 3] > 0) {
+        window.firstFrameMs = performance.now();
+        return;
+      }
+      requestAnimationFrame(poll);
+    };
+    requestAnimationFrame(poll);
+  });
+  await page.goto(server.url);
+  await page.waitForFunction(() => window.firstFrameMs !== undefined, { timeout: 20000 });
+  const firstFrameMs = await page.evaluate(() => window.firstFrameMs);
+
+  const results = [];
+  const measure = async (name) => {
+    const blocks = [];
+    for (let r = 0; r < rounds; r += 1) {
+      blocks.push(await measureBlock(page));
+    }
+    results.push({
+      name,
+      fps: median(blocks.map((b) => b.fps)),
+      codeMs: median(blocks.map((b) => b.codeMs)),
+      drawingMs: median(blocks.map((b) => b.drawingMs)),
+      vertices: blocks[blocks.length - 1].vertices,
+    });
+  };
+
+  await measure('start');
+  // At 1000 times real time a shell is born every 60 ms and lives 6 s: the shells fill up.
+  await press(page, ']', 3);
+  const fillStart = Date.now();
+  let before = -1;
+  for (;;) {
+    await new Promise((resolve) => setTimeout(resolve, 2000));
+    const now = await liveVertices(page);
+    if ((now === before && Date.now() - fillStart > 8000) || Date.now() - fillStart > 60000) break;
+    before = now;
+  }
+  await press(page, '[', 3);
+  await measure('100 live light shells');
+  await press(page, "'", 4);
+  await press(page, '#');
+  await press(page, '+', 12);
+  await measure('heaviest view');
+
+  const siteBytes = readdirSync(site).reduce((sum, f) => sum + statSync(join(site, f)).size, 0);
+  const chromium = await browser.version();
+  console.log(`${chromium}, SwiftShader WebGL, ${rounds} blocks of ${seconds} s per scene (median)`);
+  console.log('| Scene | fps | Frame code, CPU | Handing to WebGL | Vertices |');
+  console.log('|---|---|---|---|---|');
+  for (const r of results) {
+    console.log(`| ${r.name} | ${r.fps.toFixed(1)} | ${r.codeMs.toFixed(2)} ms | ${r.drawingMs.toFixed(2)} ms | ${r.vertices} |`);
+  }
+  console.log(`first frame ${firstFrameMs.toFixed(0)} ms after navigation start; ` +
+      `site ${(siteBytes / 1024).toFixed(0)} KiB`);
+} finally {
+  await browser.close();
+  server.close();
+}
