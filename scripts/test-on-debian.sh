@@ -56,15 +56,24 @@ debootstrap --variant=minbase "$release" "$root" "$mirror" >"$root.debootstrap.l
     exit 1
 }
 rm -f "$root.debootstrap.log"
-for point in proc dev dev/pts; do
+for point in proc dev dev/pts dev/shm; do
     mount --bind "/$point" "$root/$point"
     mounts+=("$root/$point")
 done
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 
+# npm inside the root must trust the certificate authorities this machine trusts (a proxy's own
+# among them): the host's bundle goes in beside the root's, and Node.js reads it as extra.
+host_ca="${NODE_EXTRA_CA_CERTS:-${SSL_CERT_FILE:-/etc/ssl/certs/ca-certificates.crt}}"
+extra_ca=()
+if [[ -r "$host_ca" ]]; then
+    cp "$host_ca" "$root/etc/host-ca-certificates.crt"
+    extra_ca=(NODE_EXTRA_CA_CERTS=/etc/host-ca-certificates.crt)
+fi
+
 inside() {
     chroot "$root" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-        HOME=/root LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive CI="${CI:-}" "$@"
+        HOME=/root LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive CI="${CI:-}" "${extra_ca[@]}" "$@"
 }
 
 echo "test-on-debian: installing git" >&2

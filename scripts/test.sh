@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
 # Builds and runs every test, with warnings as errors: unit and end-to-end tests in build/ (the
 # system compiler, GCC on Debian; the benchmarks are built there too, so that they keep
-# compiling), the unit tests again in build-asan/ under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and once more in build-clang/ built with Clang. Stops at the first
-# failure; the last lines are CTest's summary.
+# compiling), with the browser tests against the web build in build/site, the unit tests again in
+# build-asan/ under AddressSanitizer and UndefinedBehaviorSanitizer, and once more in
+# build-clang/ built with Clang. Stops at the first failure; the last lines are CTest's summary.
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
 
-scripts/setup.sh build -DTESSALORAN_WERROR=ON -DTESSALORAN_BENCHMARKS=ON
+# The browser build, and what drives it: Debian's Chromium and the pinned puppeteer-core.
+source scripts/packages.sh
+installPackages browser
+installNpm
+npm ci --no-audit --no-fund
+scripts/web.sh --out build/site -DTESSALORAN_WERROR=ON
+
+scripts/setup.sh build -DTESSALORAN_WERROR=ON -DTESSALORAN_BENCHMARKS=ON \
+    -DTESSALORAN_WEB_SITE="$repo/build/site"
 ctest --test-dir build --output-on-failure -j2
 
 CXX=clang++ scripts/setup.sh build-clang -DTESSALORAN_WERROR=ON -DTESSALORAN_BENCHMARKS=OFF
