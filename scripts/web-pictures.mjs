@@ -1,0 +1,45 @@
+// Makes the README's two pictures of the browser page from the real site in headless Chromium:
+// docs/web-page.png in a desktop browser window and docs/web-phone.png on a 390 x 844 phone
+// screen with touch. Run after scripts/web.sh --out SITE_DIR:
+//
+//   node scripts/web-pictures.mjs SITE_DIR
+import { fileURLToPath } from 'node:url';
+import { openSite, launchChromium } from '../bench/web_site.mjs';
+
+const site = process.argv[2];
+if (!site) {
+  console.error('usage: node scripts/web-pictures.mjs SITE_DIR');
+  process.exit(2);
+}
+const docs = fileURLToPath(new URL('../docs/', import.meta.url));
+
+// Waits until the program has drawn `frames` frames, so the picture is the program's own.
+async function waitForFrames(page, frames) {
+  await page.waitForFunction((n) => window.Module && Module._webFrameCounts &&
+      Module.HEAP32[(Module._webFrameCounts() >> 2) + 3] >= n, { timeout: 20000 }, frames);
+}
+
+const server = await openSite(site);
+const browser = await launchChromium();
+try {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1060, height: 1000 });
+  await page.goto(server.url);
+  await waitForFrames(page, 10);
+  // Time a million times faster, then the Earth followed: a picture with something to see.
+  for (const key of [']', ']', ']', ']', ']', ']', '#', 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'w']) {
+    await page.keyboard.press(key);
+  }
+  await new Promise((resolve) => setTimeout(resolve, 1500));
+  await page.screenshot({ path: `${docs}web-page.png` });
+
+  const phone = await browser.newPage();
+  await phone.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true });
+  await phone.goto(server.url);
+  await waitForFrames(phone, 10);
+  await phone.screenshot({ path: `${docs}web-phone.png` });
+  console.log(`wrote ${docs}web-page.png and ${docs}web-phone.png`);
+} finally {
+  await browser.close();
+  server.close();
+}
