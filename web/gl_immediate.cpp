@@ -101,6 +101,88 @@ void recordVertex(double x, double y, double z) {
     v.rgba = gl.colour;
 }
 
+// Software GLs can lose a line segment that reaches far outside the window: SwiftShader, the
+// WebGL of Chromium without a GPU, drops the grid lines that run toward the viewer and the outer
+// planets' radius lines, as Mesa's llvmpipe does on the desktop (app/line_probe.h). So a line
+// primitive with a vertex outside a guard band around the window, or behind the eye, is cut here
+// to the band and the near and far planes, in clip coordinates, and drawn as separate segments.
+// Everything else reaches the GL as it was recorded.
+constexpr float guardBand = 4;  // |x| and |y| up to 4 w: four times the window's half-size
+
+bool insideGuardBand(const ClipVertex& v) {
+    return v.w > 0 && std::fabs(v.x) <= guardBand * v.w && std::fabs(v.y) <= guardBand * v.w &&
+           std::fabs(v.z) <= v.w;
+}
+
+// Liang-Barsky in homogeneous coordinates: appends the part of a-b inside the band, if any.
+void appendClippedSegment(const ClipVertex& a, const ClipVertex& b) {
+    const double band = guardBand;
+    const double planesA[6] = {band * a.w - a.x, band * a.w + a.x, band * a.w - a.y,
+                               band * a.w + a.y, a.w - a.z,        a.w + a.z};
+    const double planesB[6] = {band * b.w - b.x, band * b.w + b.x, band * b.w - b.y,
+                               band * b.w + b.y, b.w - b.z,        b.w + b.z};
+    double from = 0;
+    double to = 1;
+    for (int k = 0; k < 6; ++k) {
+        const double da = planesA[k];
+        const double db = planesB[k];
+        if (da < 0 && db < 0) {
+            return;
+        }
+        if (da < 0) {
+            from = std::fmax(from, da / (da - db));
+        } else if (db < 0) {
+            to = std::fmin(to, da / (da - db));
+        }
+    }
+    if (from >= to) {
+        return;
+    }
+    if (gl.vertexCount + 2 > immediateMaxVertices) {
+        gl.lastFrame.overflowed = 1;
+        return;
+    }
+    const double ends[2] = {from, to};
+    for (const double t : ends) {
+        ClipVertex& v = gl.vertices[gl.vertexCount++];
+        v.x = static_cast<float>(a.x + t * (static_cast<double>(b.x) - a.x));
+        v.y = static_cast<float>(a.y + t * (static_cast<double>(b.y) - a.y));
+        v.z = static_cast<float>(a.z + t * (static_cast<double>(b.z) - a.z));
+        v.w = static_cast<float>(a.w + t * (static_cast<double>(b.w) - a.w));
+        v.rgba = a.rgba;
+    }
+}
+
+// Rewrites the primitive's vertices from `first` as clipped GL_LINES; returns their count. The
+// segments are written after the primitive, then moved down over it.
+std::int32_t clipLinePrimitive(GLenum mode, std::int32_t first, std::int32_t count) {
+    const std::int32_t end = gl.vertexCount;
+    const ClipVertex* v = gl.vertices + first;
+    const std::int32_t step = mode == GL_LINES ? 2 : 1;
+    for (std::int32_t k = 0; k + 1 < count; k += step) {
+        appendClippedSegment(v[k], v[k + 1]);
+    }
+    if (mode == GL_LINE_LOOP && count > 1) {
+        appendClippedSegment(v[count - 1], v[0]);
+    }
+    const std::int32_t written = gl.vertexCount - end;
+    std::memmove(gl.vertices + first, gl.vertices + end, written * sizeof(ClipVertex));
+    gl.vertexCount = first + written;
+    return written;
+}
+
+bool needsClipping(GLenum mode, std::int32_t first, std::int32_t count) {
+    if (mode != GL_LINES && mode != GL_LINE_STRIP && mode != GL_LINE_LOOP) {
+        return false;
+    }
+    for (std::int32_t k = first; k < first + count; ++k) {
+        if (!insideGuardBand(gl.vertices[k])) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Consecutive GL_LINES primitives are one draw call; strips and loops each need their own.
 void recordPrimitive(GLenum mode, std::int32_t first, std::int32_t count) {
     if (count == 0) {
@@ -285,6 +367,11 @@ void glEnd(void) {
     if (gl.primitiveMode == GL_LINES && count % 2 == 1) {
         --gl.vertexCount;
         --count;
+    }
+    if (needsClipping(gl.primitiveMode, gl.primitiveFirst, count)) {
+        count = clipLinePrimitive(gl.primitiveMode, gl.primitiveFirst, count);
+        recordPrimitive(GL_LINES, gl.primitiveFirst, count);
+        return;
     }
     recordPrimitive(gl.primitiveMode, gl.primitiveFirst, count);
 }
