@@ -4,6 +4,8 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "model/scene_state.h"
 
@@ -37,6 +39,77 @@ const UnitCircle* unitCircle(int segments) {
     return nullptr;
 }
 
+// Most rings keep their radius from frame to frame: the orbits, the planets' green rings and the
+// 10,000 km markers. Each vertex costs two extended-precision products (done in software where
+// long double is 128 bits wide, as in WebAssembly), so a ring drawn again with the same radius
+// and segment count reuses the doubles worked out the time before: the same values, bit for bit.
+// A ring is kept only once it has been drawn twice, so the light shells, whose radii grow every
+// frame, pass by without pushing the others out. The tables are static and fixed in size.
+struct KeptRing {
+    long double radius;
+    int segments;  // 0: an empty slot
+    double x[1000];
+    double z[1000];
+};
+
+struct SeenRing {
+    long double radius;
+    int segments;
+};
+
+constexpr int keptRingSlots = 32;
+constexpr int keptRingProbes = 4;  // a ring may sit in any of the four slots from its hash on
+constexpr int seenRingSlots = 256;
+KeptRing keptRings[keptRingSlots];
+SeenRing seenRings[seenRingSlots];
+int nextEviction = 0;
+
+std::uint32_t ringHash(long double radius, int segments) {
+    const double r = static_cast<double>(radius);
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &r, sizeof bits);
+    bits ^= static_cast<std::uint64_t>(segments) * 0x9E3779B97F4A7C15u;
+    bits ^= bits >> 31;
+    bits *= 0xBF58476D1CE4E5B9u;
+    bits ^= bits >> 29;
+    return static_cast<std::uint32_t>(bits);
+}
+
+bool sameRing(long double radius, int segments, long double keptRadius, int keptSegments) {
+    return segments == keptSegments && radius == keptRadius;
+}
+
+// The kept vertices of this ring, or nullptr while it has been seen only once (or never).
+const KeptRing* keptRing(long double radius, int segments, const UnitCircle& circle) {
+    const std::uint32_t hash = ringHash(radius, segments);
+    KeptRing* free = nullptr;
+    for (int probe = 0; probe < keptRingProbes; ++probe) {
+        KeptRing& slot = keptRings[(hash + probe) % keptRingSlots];
+        if (sameRing(radius, segments, slot.radius, slot.segments)) {
+            return &slot;
+        }
+        if (slot.segments == 0 && free == nullptr) {
+            free = &slot;
+        }
+    }
+    SeenRing& seen = seenRings[hash % seenRingSlots];
+    if (!sameRing(radius, segments, seen.radius, seen.segments)) {
+        seen = {radius, segments};
+        return nullptr;
+    }
+    if (free == nullptr) {
+        free = &keptRings[(hash + nextEviction) % keptRingSlots];
+        nextEviction = (nextEviction + 1) % keptRingProbes;
+    }
+    free->radius = radius;
+    free->segments = segments;
+    for (int k = 0; k < segments; ++k) {
+        free->x[k] = static_cast<double>(radius * circle.cosines[k]);
+        free->z[k] = static_cast<double>(radius * circle.sines[k]);
+    }
+    return free;
+}
+
 struct OrbitPoint {
     long double x;
     long double z;
@@ -58,7 +131,13 @@ void drawOrbitTo(long double radius, OrbitPoint end) {
 
 void drawRing(long double radius, int segments) {
     glBegin(GL_LINE_LOOP);
-    if (const UnitCircle* circle = unitCircle(segments)) {
+    const UnitCircle* circle = unitCircle(segments);
+    const KeptRing* kept = circle != nullptr ? keptRing(radius, segments, *circle) : nullptr;
+    if (kept != nullptr) {
+        for (int k = 0; k < segments; ++k) {
+            glVertex3d(kept->x[k], 0, kept->z[k]);
+        }
+    } else if (circle != nullptr) {
         for (int k = 0; k < segments; ++k) {
             glVertex3d(static_cast<double>(radius * circle->cosines[k]), 0,
                        static_cast<double>(radius * circle->sines[k]));

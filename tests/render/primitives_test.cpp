@@ -61,6 +61,25 @@ TEST(DrawRing, IsOneLineLoopOfNVerticesOnTheCircleInThePlaneYZero) {
     }
 }
 
+// A ring drawn again and again (as the orbits are, every frame) keeps giving the exact vertices
+// of its own radius, also after a radius 10^-8 km away, which rounds to the same double, has been
+// drawn as often in between.
+TEST(DrawRing, RedrawnRingsKeepTheExactVerticesOfTheirOwnRadius) {
+    const long double r = 149597870.0;
+    const long double neighbour = r + 1e-8L;
+    ASSERT_EQ(static_cast<double>(neighbour), static_cast<double>(r));
+    for (const long double radius : {r, r, r, neighbour, neighbour, neighbour, r, neighbour}) {
+        const std::vector<Call> vertices =
+            callsOf(recordOf([radius] { drawRing(radius, 1000); }), Fn::Vertex3d);
+        ASSERT_EQ(vertices.size(), 1000u);
+        for (int k = 1; k <= 1000; ++k) {
+            const long double phi = 2 * pi * k / 1000;
+            ASSERT_EQ(vertices[k - 1].args[0], static_cast<double>(radius * std::cos(phi))) << k;
+            ASSERT_EQ(vertices[k - 1].args[2], static_cast<double>(radius * std::sin(phi))) << k;
+        }
+    }
+}
+
 // The toolkit's sphere axis (its z) is turned onto the caller's y, and the rotation undone: no
 // push, the matrix back up to rounding.
 TEST(DrawGlobe, TurnsThePolesOntoYAndUndoesItsRotation) {
