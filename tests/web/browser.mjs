@@ -1,0 +1,185 @@
+// Drives the TESSALORAN site in Debian's headless Chromium (SwiftShader WebGL) for the browser
+// tests: serves the site itself on 127.0.0.1 (or opens a given URL), waits for the first frame,
+// carries out a list of actions with real input events and prints what the page did as JSON.
+//
+//   node tests/web/browser.mjs (--site DIR | --url URL) --out DIR [--viewport WxH]
+//        [--actions JSON]            (without --actions the list is read from stdin)
+//
+// Actions, in order:
+//   {"key": "Shift+9"}      press and release a key, modifiers held around it; a single digit or
+//                           letter is its key on the keyboard, so Shift+9 types "("; NumpadN is the
+//                           keypad's digit N with Num Lock on
+//   {"drag": ["left", "right"], "path": [[x, y], ...], "pause": 20}
+//                           press the buttons in order at the path's first point (canvas pixels),
+//                           move to each further point `pause` ms apart, release them in reverse
+//   {"viewport": [w, h]}    resize the browser window
+//   {"wait": ms}
+//   {"at": ms}              wait until `ms` after the first frame
+//   {"screenshot": "name"}  PNG of the canvas's box, written to the out folder; its time after the
+//                           first frame (ms, the middle of the capture) goes to "times"
+//   {"probe": "name"}       the canvas's CSS and drawing-buffer sizes, the last frame's counts and
+//                           the number of frames drawn
+//
+// Output: {"console": [{type, text}], "errors": [...], "failedRequests": [...],
+//          "screenshots": {name: path}, "times": {name: ms}, "probes": {name: {...}}}
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import puppeteer from 'puppeteer-core';
+
+const options = { viewport: '1100x900' };
+for (let i = 2; i < process.argv.length; i += 2) {
+  options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
+}
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.png': 'image/png',
+  '.wasm': 'application/wasm' };
+
+// A static server for the site folder, on a free port of 127.0.0.1.
+function serve(folder) {
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const file = path.join(folder, path.normalize(name.replace(/\/$/, '/index.html')));
+    fs.readFile(file, (error, data) => {
+      if (error || !file.startsWith(path.resolve(folder))) {
+        response.writeHead(404).end();
+        return;
+      }
+      const type = types[path.extname(file)] || 'application/octet-stream';
+      response.writeHead(200, { 'Content-Type': type });
+      response.end(data);
+    });
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+function sleep(ms) {
+  return new Promise((resolve) => setTimeout(resolve, Math.max(0, ms)));
+}
+
+function size(text) {
+  return text.split('x').map(Number);
+}
+
+// "Shift+9" -> modifiers and the key's name in puppeteer's US layout: a digit or letter names
+// the key (Digit9, KeyA), so that Shift gives its shifted character as a real keyboard does.
+function parseKey(text) {
+  const parts = text.length > 1 ? text.split('+') : [text];
+  let key = parts.pop();
+  if (/^[0-9]$/.test(key)) key = 'Digit' + key;
+  else if (/^[a-zA-Z]$/.test(key)) key = 'Key' + key.toUpperCase();
+  return { modifiers: parts, key };
+}
+
+async function pressKey(page, session, text) {
+  const { modifiers, key } = parseKey(text);
+  for (const modifier of modifiers) await page.keyboard.down(modifier);
+  const numpad = /^Numpad([0-9])$/.exec(key);
+  if (numpad) {
+    // Puppeteer's layout has the keypad with Num Lock off; this is its digit with Num Lock on.
+    const event = { key: numpad[1], code: key, text: numpad[1], unmodifiedText: numpad[1],
+      windowsVirtualKeyCode: 96 + Number(numpad[1]), location: 3 };
+    await session.send('Input.dispatchKeyEvent', { type: 'keyDown', ...event });
+    await session.send('Input.dispatchKeyEvent', { type: 'keyUp', ...event });
+  } else {
+    await page.keyboard.press(key);
+  }
+  for (const modifier of modifiers.reverse()) await page.keyboard.up(modifier);
+}
+
+async function drag(page, action) {
+  const box = await (await page.$('#canvas')).boundingBox();
+  const [[x0, y0], ...moves] = action.path;
+  await page.mouse.move(box.x + x0, box.y + y0);
+  for (const button of action.drag) await page.mouse.down({ button });
+  for (const [x, y] of moves) {
+    await sleep(action.pause ?? 20);
+    await page.mouse.move(box.x + x, box.y + y);
+  }
+  for (const button of [...action.drag].reverse()) await page.mouse.up({ button });
+}
+
+function probe(page) {
+  return page.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    const box = canvas.getBoundingClientRect();
+    const at = Module._webFrameCounts() >> 2;
+    const [vertices, primitives, overflowed, frames] = Module.HEAP32.subarray(at, at + 4);
+    return { css: [box.width, box.height], buffer: [canvas.width, canvas.height],
+      vertices, primitives, overflowed, frames };
+  });
+}
+
+async function main() {
+  const actions = JSON.parse(options.actions ?? fs.readFileSync(0, 'utf8'));
+  fs.mkdirSync(options.out, { recursive: true });
+  const server = options.site ? await serve(path.resolve(options.site)) : null;
+  const url = server ? `http://127.0.0.1:${server.address().port}/` : options.url;
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tessaloran-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    userDataDir: profile,
+    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync',
+      '--no-first-run'],
+  });
+  const result = { url, console: [], errors: [], failedRequests: [], screenshots: {}, times: {},
+    probes: {} };
+  try {
+    const page = await browser.newPage();
+    const [width, height] = size(options.viewport);
+    await page.setViewport({ width, height, deviceScaleFactor: 1 });
+    page.on('console', (message) => {
+      result.console.push({ type: message.type(), text: message.text() });
+    });
+    page.on('pageerror', (error) => result.errors.push(String(error)));
+    page.on('requestfailed', (request) => result.failedRequests.push(request.url()));
+    page.on('response', (response) => {
+      if (response.status() >= 400) {
+        result.failedRequests.push(`${response.status()} ${response.url()}`);
+      }
+    });
+    await page.goto(url, { waitUntil: 'load', timeout: 60000 });
+    await page.waitForFunction(() => window.Module && Module._webFrameCounts && Module.HEAP32 &&
+        Module.HEAP32[Module._webFrameCounts() >> 2] > 0, { timeout: 60000 });
+    const firstFrame = Date.now();
+    const session = await page.createCDPSession();
+    const perform = {
+      key: (action) => pressKey(page, session, action.key),
+      drag: (action) => drag(page, action),
+      viewport: ({ viewport: [width, height] }) =>
+        page.setViewport({ width, height, deviceScaleFactor: 1 }),
+      wait: (action) => sleep(action.wait),
+      at: (action) => sleep(firstFrame + action.at - Date.now()),
+      screenshot: async ({ screenshot: name }) => {
+        const file = path.join(path.resolve(options.out), name + '.png');
+        const before = Date.now();
+        await (await page.$('#canvas')).screenshot({ path: file });
+        result.screenshots[name] = file;
+        result.times[name] = (before + Date.now()) / 2 - firstFrame;
+      },
+      probe: async (action) => {
+        result.probes[action.probe] = await probe(page);
+      },
+    };
+    for (const action of actions) {
+      const kind = Object.keys(perform).find((name) => name in action);
+      if (!kind) throw new Error('unknown action ' + JSON.stringify(action));
+      await perform[kind](action);
+    }
+    // Console messages travel to us asynchronously: a round trip and a moment let the last arrive.
+    await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => resolve())));
+    await sleep(300);
+  } finally {
+    await browser.close();
+    if (server) server.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  }
+  process.stdout.write(JSON.stringify(result, null, 1) + '\n');
+}
+
+main().catch((error) => {
+  console.error(error);
+  process.exit(1);
+});

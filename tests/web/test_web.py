@@ -1,0 +1,284 @@
+"""The web build held to the desktop program: the site in headless Chromium (driven by
+browser.mjs) and the real program under Xvfb get the same key presses and drags, and must print
+the same diagnostic stream and show the same picture, line for line within 2 px in every colour.
+
+    /usr/bin/python3 tests/web/test_web.py --binary build/tessaloran --site SITE_DIR --artefacts DIR
+"""
+
+import json
+import os
+import random
+import subprocess
+import sys
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+
+import harness  # noqa: E402
+import picture  # noqa: E402
+
+SITE = None  # from --site
+VIEWPORT = (1100, 900)  # room for the full 1024 x 768 canvas
+COLOURS = ("red", "white", "yellow", "green")
+
+# The same physical presses on both sides: puppeteer's key names and xdotool's. Every bound key,
+# then unbound ones (the arrow prints nothing on either side); the keypad digits are typed with
+# Num Lock on. `[` comes after `]` so time runs at 1x again for the rest.
+KEYS = [
+    ("a", "a"), ("d", "d"), ("d", "d"), ("w", "w"), ("s", "s"), ("z", "z"), ("x", "x"),
+    ("Shift+Equal", "shift+equal"), ("-", "minus"), ("Shift+3", "shift+3"), ("Shift+0", "shift+0"),
+    ("Shift+1", "shift+1"), ("Shift+2", "shift+2"), ("Shift+4", "shift+4"),
+    ("Shift+5", "shift+5"), ("Shift+6", "shift+6"), ("Shift+7", "shift+7"),
+    ("Shift+8", "shift+8"), ("Shift+9", "shift+9"), ("8", "8"), ("2", "2"), ("4", "4"),
+    ("6", "6"), ("9", "9"), ("3", "3"), ("Backspace", "BackSpace"), ("a", "a"),
+    ("Backspace", "BackSpace"), ("]", "bracketright"), ("[", "bracketleft"),
+    ("'", "apostrophe"), (";", "semicolon"),
+    ("q", "q"), ("Shift+a", "shift+a"), ("Control+b", "ctrl+b"), ("Tab", "Tab"),
+    ("Enter", "Return"), ("Escape", "Escape"), ("Delete", "Delete"), ("Space", "space"),
+    ("ArrowLeft", "Left"), ("Numpad8", "KP_8"), ("Numpad4", "KP_4"), ("Numpad9", "KP_9"),
+    ("Shift+Quote", "shift+apostrophe"), ("q", "q"),
+]
+SILENT = {"ArrowLeft"}
+
+BUTTONS = {"left": 1, "middle": 2, "right": 3}
+
+
+def path(start, end, steps=10):
+    """A drag's press point and `steps` distinct moves along the straight line to `end`."""
+    return [(start[0] + (end[0] - start[0]) * i // steps,
+             start[1] + (end[1] - start[1]) * i // steps) for i in range(steps + 1)]
+
+
+# Each button combination, with moves along both axes, so every drag branch steps.
+DRAGS = [
+    (["right"], path((200, 600), (800, 300))),
+    (["left", "right"], path((500, 600), (520, 300))),
+    (["left", "right"], path((500, 300), (480, 500), 6)),
+    (["middle"], path((300, 300), (700, 650))),
+    (["left"], path((900, 600), (1000, 600))),
+    (["middle", "right"], path((700, 200), (300, 500))),
+]
+
+
+def browse(name, actions, viewport=VIEWPORT):
+    """Runs browser.mjs on the site with the actions; returns its JSON result."""
+    out = os.path.join(harness.ARTEFACTS, name + "-web")
+    command = ["node", os.path.join(HERE, "browser.mjs"), "--site", SITE, "--out", out,
+               "--viewport", "%dx%d" % viewport]
+    run = subprocess.run(command, input=json.dumps(actions), capture_output=True, text=True,
+                         timeout=300)
+    if run.returncode != 0:
+        raise RuntimeError("browser.mjs failed:\n" + run.stderr)
+    with open(os.path.join(out, "result.json"), "w") as f:
+        f.write(run.stdout)
+    return json.loads(run.stdout)
+
+
+def web_capture(result, name):
+    shot = picture.Capture(picture.Image.open(result["screenshots"][name]))
+    shot.moment = result["times"][name] / 1000
+    return shot
+
+
+def desktop_drag(app, buttons, points, pause=0.02):
+    app.xdotool("mousemove", "--window", app.window, *points[0])
+    for button in buttons:
+        app.xdotool("mousedown", BUTTONS[button])
+    for x, y in points[1:]:
+        time.sleep(pause)
+        app.xdotool("mousemove", "--window", app.window, x, y)
+    for button in reversed(buttons):
+        app.xdotool("mouseup", BUTTONS[button])
+
+
+class BrowserCase(unittest.TestCase):
+    """Runs the site in the browser and the desktop program for a test, and compares them."""
+
+    def setUp(self):
+        self.name = self.id().split(".")[-1]
+
+    def desktop(self):
+        """The real program under its own Xvfb, stopped after the test."""
+        server = harness.XServer(self.name)
+        self.addCleanup(server.stop)
+        app = harness.App(server, self.name)
+        self.addCleanup(app.stop)
+        app.wait_for_window()
+        self.started = time.monotonic()
+        picture.capture_until(app, "first", picture.drawn)
+        return app
+
+    def desktop_around(self, app, moment, label, slack=0.5):
+        """The desktop's captures taken within `slack` seconds of `moment` seconds after its
+        window appeared. At 1x the planets move less than a pixel in a minute, but the Sun's
+        light shell grows by a pixel every 0.12 s, so pictures are compared at the same age."""
+        time.sleep(max(0.0, self.started + moment - slack - time.monotonic()))
+        shots = []
+        while True:
+            shot = picture.capture(app, label)
+            shot.moment = sum(shot.taken_at) / 2 - self.started
+            if shot.moment > moment + slack:
+                break
+            if shot.moment >= moment - slack:
+                shots.append(shot)
+        self.assertTrue(shots, "no desktop capture within %.1f s of %.1f s" % (slack, moment))
+        return shots
+
+    def settled(self, app, quiet=0.7, timeout=20):
+        """The program's output once it has not changed for `quiet` seconds."""
+        deadline = time.monotonic() + timeout
+        text, since = app.stdout.text(), time.monotonic()
+        while time.monotonic() - since < quiet and time.monotonic() < deadline:
+            time.sleep(0.05)
+            if app.stdout.text() != text:
+                text, since = app.stdout.text(), time.monotonic()
+        return text
+
+    def assertClean(self, result):
+        """No page error, failed request, console warning or error."""
+        self.assertEqual(result["errors"], [])
+        self.assertEqual(result["failedRequests"], [])
+        bad = [m for m in result["console"] if m["type"] not in ("log", "info", "debug")]
+        self.assertEqual(bad, [], "console warnings or errors")
+
+    def assertSameStream(self, desktop_text, result):
+        """The console's messages are the desktop's completed stdout lines, byte for byte."""
+        lines = desktop_text[:desktop_text.rindex("\n") + 1]
+        web = "".join(m["text"] + "\n" for m in result["console"] if m["type"] == "log")
+        self.assertEqual(web, lines)
+
+    def assertSamePicture(self, desktops, web, label):
+        """Each colour's pixels in the web picture lie within 2 px of the same colour in the
+        desktop's, and the other way round, for the desktop capture nearest in age that matches
+        best."""
+        def stray(desktop):
+            return {(colour, name): (picture.outside(a.mask(colour), b.near(colour)),
+                                     a.count(colour))
+                    for colour in COLOURS
+                    for name, a, b in (("web", web, desktop), ("desktop", desktop, web))}
+
+        def badness(found):
+            figures, desktop = found
+            return sum(n for n, _ in figures.values()), abs(desktop.moment - web.moment)
+
+        figures, desktop = min(((stray(d), d) for d in desktops), key=badness)
+        self.assertEqual(desktop.image.size, web.image.size)
+        print("%s (web at %.2f s, desktop at %.2f s): %s; %d pixels differ" % (
+            label, web.moment, desktop.moment,
+            ", ".join("%s %s %d/%d away" % (c, n, k, total)
+                      for (c, n), (k, total) in figures.items()),
+            picture.differing(desktop, web)), file=sys.stderr)
+        for (colour, name), (away, total) in figures.items():
+            self.assertGreater(total, 0, "no %s in the %s picture" % (colour, name))
+            self.assertEqual(away, 0, "%s: %d of the %s picture's %d %s pixels are more than "
+                             "2 px from the other's" % (label, away, name, total, colour))
+
+
+
+class WebTest(BrowserCase):
+    """The same presses, drags and window sizes give the same stream and pictures. The picture
+    tests run the browser first and then catch the desktop at the same age."""
+
+    def test_start_picture_matches_the_desktop(self):
+        web = browse(self.name, [{"at": 3000}, {"screenshot": "start"}, {"probe": "start"}])
+        self.assertClean(web)
+        self.assertEqual(web["probes"]["start"]["buffer"], [1024, 768])
+        start = web_capture(web, "start")
+        app = self.desktop()
+        self.assertSamePicture(self.desktop_around(app, start.moment, "start"), start, "start")
+
+    def test_keys_print_the_desktop_stream(self):
+        app = self.desktop()
+        app.xdotool("key", "Num_Lock")
+        app.key(*[x11 for _, x11 in KEYS])
+        presses = len([key for key, _ in KEYS if key not in SILENT])
+        deadline = time.monotonic() + 20
+        while app.stdout.text().count("key pressed") < presses and time.monotonic() < deadline:
+            time.sleep(0.05)
+        desktop = self.settled(app)
+        self.assertEqual(desktop.count("key pressed"), presses, desktop)
+        web = browse(self.name, [{"key": key} for key, _ in KEYS])
+        self.assertClean(web)
+        self.assertSameStream(desktop, web)
+
+    def test_drags_step_the_camera_as_on_the_desktop(self):
+        web = browse(self.name, [{"drag": b, "path": p} for b, p in DRAGS] +
+                     [{"key": "q"}, {"at": 10000}, {"screenshot": "dragged"}])
+        self.assertClean(web)
+        shot = web_capture(web, "dragged")
+        app = self.desktop()
+        for buttons, points in DRAGS:
+            desktop_drag(app, buttons, points)
+        app.key("q")  # ends the last line of view directions
+        shots = self.desktop_around(app, shot.moment, "dragged")
+        desktop = self.settled(app)
+        # Each motion with the right button alone turns the view once.
+        turns = sum(len(p) - 1 for b, p in DRAGS if "right" in b and "left" not in b)
+        self.assertEqual(desktop.count("view dir horiz"), turns, desktop)
+        self.assertSameStream(desktop, web)
+        self.assertSamePicture(shots, shot, "after the drags")
+
+    def test_narrower_window_refits_the_picture(self):
+        # 640 px of room beside the page's 8 px margins: the largest 4:3 canvas is 640 x 480.
+        web = browse(self.name, [{"probe": "wide"}, {"viewport": [656, 900]}, {"at": 4000},
+                                 {"probe": "narrow"}, {"screenshot": "narrow"}])
+        self.assertClean(web)
+        self.assertEqual(web["probes"]["wide"]["css"], [1024, 768])
+        narrow = web["probes"]["narrow"]
+        self.assertEqual((narrow["css"], narrow["buffer"]), ([640, 480], [640, 480]))
+        app = self.desktop()
+        app.xdotool("windowsize", app.window, 640, 480)
+        shot = web_capture(web, "narrow")
+        self.assertSamePicture(self.desktop_around(app, shot.moment, "narrow"), shot, "640 x 480")
+
+
+
+class WebSoakTest(BrowserCase):
+    """A minute of random keys and drags at 10^8 times real time, in the browser alone."""
+
+    def test_a_minute_of_random_input_at_the_highest_time_scale(self):
+        rng = random.Random(8)
+        keys = ["a", "d", "w", "s", "z", "x", "Shift+Equal", "-", "Backspace", "8", "2", "4",
+                "6", "9", "3", "'", ";", "q", "Tab", "Enter", "Space", "ArrowUp", "Numpad6"]
+        keys += ["Shift+%d" % d for d in range(10)]
+        actions = [{"key": "]"}] * 8 + [{"screenshot": "first"}, {"probe": "first"}]
+        elapsed = 0
+        while elapsed < 60000:
+            if rng.random() < 0.7:
+                actions.append({"key": rng.choice(keys)})
+            else:
+                buttons = rng.choice([["right"], ["left", "right"], ["middle"], ["left"],
+                                      ["middle", "right"]])
+                start = (rng.randrange(1024), rng.randrange(768))
+                end = (rng.randrange(1024), rng.randrange(768))
+                actions.append({"drag": buttons, "path": path(start, end, 8), "pause": 10})
+                elapsed += 80
+            wait = rng.randrange(50, 400)
+            actions.append({"wait": wait})
+            elapsed += wait
+        # Back to the Sun, so the last second shows it and its light shells racing out.
+        actions += [{"key": "Shift+0"}, {"wait": 500}, {"screenshot": "last"},
+                    {"wait": 500}, {"screenshot": "last-again"}, {"probe": "last"}]
+        web = browse(self.name, actions)
+        self.assertClean(web)
+        first, last, again = (web_capture(web, n) for n in ("first", "last", "last-again"))
+        self.assertGreater(picture.differing(first, last), 500)
+        self.assertGreater(picture.differing(last, again), 50, "the page stopped drawing")
+        self.assertGreater(web["probes"]["last"]["frames"], web["probes"]["first"]["frames"])
+        for name in ("first", "last"):
+            self.assertEqual(web["probes"][name]["overflowed"], 0)
+            self.assertGreater(web["probes"][name]["vertices"], 0)
+
+
+def main():
+    global SITE
+    site = sys.argv.index("--site")
+    SITE = os.path.abspath(sys.argv[site + 1])
+    del sys.argv[site:site + 2]
+    harness.main()
+
+
+if __name__ == "__main__":
+    main()
