@@ -12,7 +12,7 @@
 //   heaviest  the same shells, globes 10^4 times larger, the Earth followed, zoomed in 12 steps.
 import { readdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
-import { openSite, launchChromium } from './web_site.mjs';
+import { launchChromium, serveSite } from '../tests/web/chromium.mjs';
 
 const args = process.argv.slice(2);
 const site = args[0];
@@ -32,7 +32,7 @@ const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.l
 // Counts frames and sums the frame code's milliseconds over one block, inside the page.
 async function measureBlock(page) {
   return page.evaluate((ms) => new Promise((resolve) => {
-    const counts = () => Module.HEAP32[(Module._webFrameCounts() >> 2) + 3];
+    const counts = () => Module._webFrameCount(3);
     const first = counts();
     const start = performance.now();
     let codeMs = 0;
@@ -43,7 +43,7 @@ async function measureBlock(page) {
       codeMs += Module._webFrameCodeMilliseconds();
       drawingMs += Module._webDrawingMilliseconds();
       samples += 1;
-      vertices = Module.HEAP32[Module._webFrameCounts() >> 2];
+      vertices = Module._webFrameCount(0);
       if (performance.now() - start < ms) {
         requestAnimationFrame(sample);
         return;
@@ -62,10 +62,10 @@ async function press(page, key, times = 1) {
 }
 
 async function liveVertices(page) {
-  return page.evaluate(() => Module.HEAP32[Module._webFrameCounts() >> 2]);
+  return page.evaluate(() => Module._webFrameCount(0));
 }
 
-const server = await openSite(site);
+const server = await serveSite(site);
 const browser = await launchChromium();
 try {
   const page = await browser.newPage();
@@ -74,7 +74,7 @@ try {
   await page.evaluateOnNewDocument(() => {
     const poll = () => {
       const m = window.Module;
-      if (m && m._webFrameCounts && m.HEAP32[(m._webFrameCounts() >> 2) + 3] > 0) {
+      if (m && m.calledRun && m._webFrameCount(3) > 0) {
         window.firstFrameMs = performance.now();
         return;
       }

@@ -4,7 +4,7 @@
 //
 //   node scripts/web-pictures.mjs SITE_DIR
 import { fileURLToPath } from 'node:url';
-import { openSite, launchChromium } from '../bench/web_site.mjs';
+import { launchChromium, serveSite } from '../tests/web/chromium.mjs';
 
 const site = process.argv[2];
 if (!site) {
@@ -15,11 +15,11 @@ const docs = fileURLToPath(new URL('../docs/', import.meta.url));
 
 // Waits until the program has drawn `frames` frames, so the picture is the program's own.
 async function waitForFrames(page, frames) {
-  await page.waitForFunction((n) => window.Module && Module._webFrameCounts &&
-      Module.HEAP32[(Module._webFrameCounts() >> 2) + 3] >= n, { timeout: 20000 }, frames);
+  await page.waitForFunction((n) => window.Module && Module.calledRun &&
+      Module._webFrameCount(3) >= n, { timeout: 20000 }, frames);
 }
 
-const server = await openSite(site);
+const server = await serveSite(site);
 const browser = await launchChromium();
 try {
   const page = await browser.newPage();

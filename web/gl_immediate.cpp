@@ -23,6 +23,13 @@ struct ClipVertex {
     std::uint32_t rgba;  // bytes r, g, b, a in memory order
 };
 
+// A vertex of the primitive being recorded, in clip coordinates at full precision until glEnd
+// decides how it reaches the GL.
+struct StagedVertex {
+    double x, y, z, w;
+    std::uint32_t rgba;
+};
+
 struct Primitive {
     GLenum mode;
     std::int32_t first;
@@ -41,7 +48,9 @@ struct ImmediateGl {
     Matrix clipFromObject = identity;  // projection x model-view, fixed between glBegin and glEnd
     GLenum primitiveMode = 0;
     bool insidePrimitive = false;
-    std::int32_t primitiveFirst = 0;
+    StagedVertex staged[immediateMaxVertices];  // the primitive between glBegin and glEnd
+    std::int32_t stagedCount = 0;
+    bool stagedInsideBand = true;  // every staged vertex lies inside the guard band
 
     ClipVertex vertices[immediateMaxVertices];
     std::int32_t vertexCount = 0;
@@ -84,43 +93,60 @@ std::uint8_t colourByte(float c) {
     return static_cast<std::uint8_t>(std::lround(clamped * 255.0f));
 }
 
-void recordVertex(double x, double y, double z) {
-    if (!gl.insidePrimitive) {
-        return;
-    }
-    if (gl.vertexCount == immediateMaxVertices) {
-        gl.lastFrame.overflowed = 1;
-        return;
-    }
-    const double* m = gl.clipFromObject.m;
-    ClipVertex& v = gl.vertices[gl.vertexCount++];
-    v.x = static_cast<float>(m[0] * x + m[4] * y + m[8] * z + m[12]);
-    v.y = static_cast<float>(m[1] * x + m[5] * y + m[9] * z + m[13]);
-    v.z = static_cast<float>(m[2] * x + m[6] * y + m[10] * z + m[14]);
-    v.w = static_cast<float>(m[3] * x + m[7] * y + m[11] * z + m[15]);
-    v.rgba = gl.colour;
-}
-
 // Software GLs can lose a line segment that reaches far outside the window: SwiftShader, the
 // WebGL of Chromium without a GPU, drops the grid lines that run toward the viewer and the outer
 // planets' radius lines, as Mesa's llvmpipe does on the desktop (app/line_probe.h). So a line
 // primitive with a vertex outside a guard band around the window, or behind the eye, is cut here
-// to the band and the near and far planes, in clip coordinates, and drawn as separate segments.
-// Everything else reaches the GL as it was recorded.
-constexpr float guardBand = 4;  // |x| and |y| up to 4 w: four times the window's half-size
+// to the band and the near and far planes, in double-precision clip coordinates, and drawn as
+// separate segments. Everything else reaches the GL as it was recorded.
+constexpr double guardBand = 4;  // |x| and |y| up to 4 w: four times the window's half-size
 
-bool insideGuardBand(const ClipVertex& v) {
+bool insideGuardBand(const StagedVertex& v) {
     return v.w > 0 && std::fabs(v.x) <= guardBand * v.w && std::fabs(v.y) <= guardBand * v.w &&
            std::fabs(v.z) <= v.w;
 }
 
+void recordVertex(double x, double y, double z) {
+    if (!gl.insidePrimitive) {
+        return;
+    }
+    if (gl.vertexCount + gl.stagedCount == immediateMaxVertices) {
+        gl.lastFrame.overflowed = 1;
+        return;
+    }
+    const double* m = gl.clipFromObject.m;
+    StagedVertex& v = gl.staged[gl.stagedCount++];
+    v.x = m[0] * x + m[4] * y + m[8] * z + m[12];
+    v.y = m[1] * x + m[5] * y + m[9] * z + m[13];
+    v.z = m[2] * x + m[6] * y + m[10] * z + m[14];
+    v.w = m[3] * x + m[7] * y + m[11] * z + m[15];
+    v.rgba = gl.colour;
+    gl.stagedInsideBand = gl.stagedInsideBand && insideGuardBand(v);
+}
+
+void appendVertex(double x, double y, double z, double w, std::uint32_t rgba) {
+    ClipVertex& v = gl.vertices[gl.vertexCount++];
+    v.x = static_cast<float>(x);
+    v.y = static_cast<float>(y);
+    v.z = static_cast<float>(z);
+    v.w = static_cast<float>(w);
+    v.rgba = rgba;
+}
+
 // Liang-Barsky in homogeneous coordinates: appends the part of a-b inside the band, if any.
-void appendClippedSegment(const ClipVertex& a, const ClipVertex& b) {
-    const double band = guardBand;
-    const double planesA[6] = {band * a.w - a.x, band * a.w + a.x, band * a.w - a.y,
-                               band * a.w + a.y, a.w - a.z,        a.w + a.z};
-    const double planesB[6] = {band * b.w - b.x, band * b.w + b.x, band * b.w - b.y,
-                               band * b.w + b.y, b.w - b.z,        b.w + b.z};
+void appendClippedSegment(const StagedVertex& a, const StagedVertex& b) {
+    const double planesA[6] = {guardBand * a.w - a.x,
+                               guardBand * a.w + a.x,
+                               guardBand * a.w - a.y,
+                               guardBand * a.w + a.y,
+                               a.w - a.z,
+                               a.w + a.z};
+    const double planesB[6] = {guardBand * b.w - b.x,
+                               guardBand * b.w + b.x,
+                               guardBand * b.w - b.y,
+                               guardBand * b.w + b.y,
+                               b.w - b.z,
+                               b.w + b.z};
     double from = 0;
     double to = 1;
     for (int k = 0; k < 6; ++k) {
@@ -144,20 +170,16 @@ void appendClippedSegment(const ClipVertex& a, const ClipVertex& b) {
     }
     const double ends[2] = {from, to};
     for (const double t : ends) {
-        ClipVertex& v = gl.vertices[gl.vertexCount++];
-        v.x = static_cast<float>(a.x + t * (static_cast<double>(b.x) - a.x));
-        v.y = static_cast<float>(a.y + t * (static_cast<double>(b.y) - a.y));
-        v.z = static_cast<float>(a.z + t * (static_cast<double>(b.z) - a.z));
-        v.w = static_cast<float>(a.w + t * (static_cast<double>(b.w) - a.w));
-        v.rgba = a.rgba;
+        appendVertex(a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z),
+                     a.w + t * (b.w - a.w), a.rgba);
     }
 }
 
-// Rewrites the primitive's vertices from `first` as clipped GL_LINES; returns their count. The
-// segments are written after the primitive, then moved down over it.
-std::int32_t clipLinePrimitive(GLenum mode, std::int32_t first, std::int32_t count) {
-    const std::int32_t end = gl.vertexCount;
-    const ClipVertex* v = gl.vertices + first;
+// The staged primitive as clipped GL_LINES; returns how many vertices they take.
+std::int32_t appendClippedPrimitive(GLenum mode) {
+    const std::int32_t first = gl.vertexCount;
+    const StagedVertex* v = gl.staged;
+    const std::int32_t count = gl.stagedCount;
     const std::int32_t step = mode == GL_LINES ? 2 : 1;
     for (std::int32_t k = 0; k + 1 < count; k += step) {
         appendClippedSegment(v[k], v[k + 1]);
@@ -165,22 +187,7 @@ std::int32_t clipLinePrimitive(GLenum mode, std::int32_t first, std::int32_t cou
     if (mode == GL_LINE_LOOP && count > 1) {
         appendClippedSegment(v[count - 1], v[0]);
     }
-    const std::int32_t written = gl.vertexCount - end;
-    std::memmove(gl.vertices + first, gl.vertices + end, written * sizeof(ClipVertex));
-    gl.vertexCount = first + written;
-    return written;
-}
-
-bool needsClipping(GLenum mode, std::int32_t first, std::int32_t count) {
-    if (mode != GL_LINES && mode != GL_LINE_STRIP && mode != GL_LINE_LOOP) {
-        return false;
-    }
-    for (std::int32_t k = first; k < first + count; ++k) {
-        if (!insideGuardBand(gl.vertices[k])) {
-            return true;
-        }
-    }
-    return false;
+    return gl.vertexCount - first;
 }
 
 // Consecutive GL_LINES primitives are one draw call; strips and loops each need their own.
@@ -353,7 +360,8 @@ void glColor3f(GLfloat red, GLfloat green, GLfloat blue) {
 void glBegin(GLenum mode) {
     gl.clipFromObject = product(gl.projection[gl.projectionTop], gl.modelView[gl.modelViewTop]);
     gl.primitiveMode = mode;
-    gl.primitiveFirst = gl.vertexCount;
+    gl.stagedCount = 0;
+    gl.stagedInsideBand = true;
     gl.insidePrimitive = true;
 }
 
@@ -362,18 +370,20 @@ void glEnd(void) {
         return;
     }
     gl.insidePrimitive = false;
-    std::int32_t count = gl.vertexCount - gl.primitiveFirst;
     // GL draws only whole segments of GL_LINES; a dangling last vertex is dropped here too.
-    if (gl.primitiveMode == GL_LINES && count % 2 == 1) {
-        --gl.vertexCount;
-        --count;
+    if (gl.primitiveMode == GL_LINES && gl.stagedCount % 2 == 1) {
+        --gl.stagedCount;
     }
-    if (needsClipping(gl.primitiveMode, gl.primitiveFirst, count)) {
-        count = clipLinePrimitive(gl.primitiveMode, gl.primitiveFirst, count);
-        recordPrimitive(GL_LINES, gl.primitiveFirst, count);
+    const std::int32_t first = gl.vertexCount;
+    if (!gl.stagedInsideBand) {
+        recordPrimitive(GL_LINES, first, appendClippedPrimitive(gl.primitiveMode));
         return;
     }
-    recordPrimitive(gl.primitiveMode, gl.primitiveFirst, count);
+    for (std::int32_t k = 0; k < gl.stagedCount; ++k) {
+        const StagedVertex& v = gl.staged[k];
+        appendVertex(v.x, v.y, v.z, v.w, v.rgba);
+    }
+    recordPrimitive(gl.primitiveMode, first, gl.stagedCount);
 }
 
 void glVertex2d(GLdouble x, GLdouble y) {

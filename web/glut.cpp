@@ -178,10 +178,23 @@ EMSCRIPTEN_KEEPALIVE void webReshape(int width, int height) {
     }
 }
 
-// What the last frame drew: vertices, line primitives, 1 once a frame overflowed, and the frames
-// drawn so far (int32 each).
-EMSCRIPTEN_KEEPALIVE const ImmediateFrameCounts* webFrameCounts(void) {
-    return &immediateFrameCounts();
+// What the last frame drew, for the benchmark and the tests: `which` 0 gives its vertices, 1 its
+// line primitives, 2 is 1 once any frame overflowed the fixed arrays, 3 the frames drawn so far.
+// Plain numbers, so the page needs no view of the WebAssembly memory.
+EMSCRIPTEN_KEEPALIVE int webFrameCount(int which) {
+    const ImmediateFrameCounts& counts = immediateFrameCounts();
+    switch (which) {
+        case 0:
+            return counts.vertices;
+        case 1:
+            return counts.primitives;
+        case 2:
+            return counts.overflowed;
+        case 3:
+            return counts.frames;
+        default:
+            return -1;
+    }
 }
 
 // The CPU milliseconds of the last animation frame (performance.now(), so in the browser's

@@ -23,36 +23,13 @@
 // Output: {"console": [{type, text}], "errors": [...], "failedRequests": [...],
 //          "screenshots": {name: path}, "times": {name: ms}, "probes": {name: {...}}}
 import fs from 'node:fs';
-import http from 'node:http';
-import os from 'node:os';
 import path from 'node:path';
-import puppeteer from 'puppeteer-core';
+import { launchChromium, serveSite } from './chromium.mjs';
 
 const options = { viewport: '1100x900' };
 for (let i = 2; i < process.argv.length; i += 2) {
   options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
 }
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.png': 'image/png',
-  '.wasm': 'application/wasm' };
-
-// A static server for the site folder, on a free port of 127.0.0.1.
-function serve(folder) {
-  const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    const file = path.join(folder, path.normalize(name.replace(/\/$/, '/index.html')));
-    fs.readFile(file, (error, data) => {
-      if (error || !file.startsWith(path.resolve(folder))) {
-        response.writeHead(404).end();
-        return;
-      }
-      const type = types[path.extname(file)] || 'application/octet-stream';
-      response.writeHead(200, { 'Content-Type': type });
-      response.end(data);
-    });
-  });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
-
 function sleep(ms) {
   return new Promise((resolve) => setTimeout(resolve, Math.max(0, ms)));
 }
@@ -103,8 +80,7 @@ function probe(page) {
   return page.evaluate(() => {
     const canvas = document.getElementById('canvas');
     const box = canvas.getBoundingClientRect();
-    const at = Module._webFrameCounts() >> 2;
-    const [vertices, primitives, overflowed, frames] = Module.HEAP32.subarray(at, at + 4);
+    const [vertices, primitives, overflowed, frames] = [0, 1, 2, 3].map((which) => Module._webFrameCount(which));
     return { css: [box.width, box.height], buffer: [canvas.width, canvas.height],
       vertices, primitives, overflowed, frames };
   });
@@ -113,17 +89,9 @@ function probe(page) {
 async function main() {
   const actions = JSON.parse(options.actions ?? fs.readFileSync(0, 'utf8'));
   fs.mkdirSync(options.out, { recursive: true });
-  const server = options.site ? await serve(path.resolve(options.site)) : null;
-  const url = server ? `http://127.0.0.1:${server.address().port}/` : options.url;
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tessaloran-chromium-'));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    userDataDir: profile,
-    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--no-first-run'],
-  });
+  const server = options.site ? await serveSite(options.site) : null;
+  const url = server ? server.url : options.url;
+  const browser = await launchChromium();
   const result = { url, console: [], errors: [], failedRequests: [], screenshots: {}, times: {},
     probes: {} };
   try {
@@ -141,8 +109,20 @@ async function main() {
       }
     });
     await page.goto(url, { waitUntil: 'load', timeout: 60000 });
-    await page.waitForFunction(() => window.Module && Module._webFrameCounts && Module.HEAP32 &&
-        Module.HEAP32[Module._webFrameCounts() >> 2] > 0, { timeout: 60000 });
+    // The program's functions throw until its WebAssembly has started (calledRun), and an
+    // exception would end puppeteer's polling in the page.
+    try {
+      await page.waitForFunction(() => window.Module && Module.calledRun &&
+          Module._webFrameCount(0) > 0, { timeout: 60000 });
+    } catch (error) {
+      // Says what the page showed instead of a first frame.
+      const state = await page.evaluate(() => ({
+        missingWebGl: getComputedStyle(document.getElementById('missing')).display !== 'none',
+        started: Boolean(window.Module && Module.calledRun),
+        frames: window.Module && Module.calledRun ? Module._webFrameCount(3) : null,
+      }));
+      throw new Error(`no first frame: ${JSON.stringify({ state, ...result })}\n${error}`);
+    }
     const firstFrame = Date.now();
     const session = await page.createCDPSession();
     const perform = {
@@ -174,7 +154,6 @@ async function main() {
   } finally {
     await browser.close();
     if (server) server.close();
-    fs.rmSync(profile, { recursive: true, force: true });
   }
   process.stdout.write(JSON.stringify(result, null, 1) + '\n');
 }

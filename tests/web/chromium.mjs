@@ -1,0 +1,48 @@
+// Serves a built site on 127.0.0.1 and starts Debian's Chromium headless, drawing WebGL with
+// SwiftShader: shared by the browser tests, the web benchmark and the README's pictures.
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import puppeteer from 'puppeteer-core';
+
+const types = {
+  '.html': 'text/html', '.js': 'text/javascript', '.png': 'image/png', '.wasm': 'application/wasm',
+};
+
+// A static server for the site folder on a free port; `url` is its address.
+export async function serveSite(folder) {
+  const root = path.resolve(folder);
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname)
+      .replace(/\/$/, '/index.html');
+    const file = path.join(root, path.normalize(name));
+    fs.readFile(file, (error, data) => {
+      if (error || !file.startsWith(root)) {
+        response.writeHead(404).end();
+        return;
+      }
+      response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+      response.end(data);
+    });
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
+}
+
+// Chromium with a profile of its own, removed again when this process exits. Without the
+// background-networking flags it would keep reaching out to hosts this machine cannot reach.
+export async function launchChromium() {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tessaloran-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    userDataDir: profile,
+    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync',
+      '--no-first-run'],
+  });
+  // Removed as the process exits, when Chromium has closed and written its last files.
+  process.on('exit', () => fs.rmSync(profile, { recursive: true, force: true }));
+  return browser;
+}
