@@ -17,8 +17,16 @@
 //   {"at": ms}              wait until `ms` after the first frame
 //   {"screenshot": "name"}  PNG of the canvas's box, written to the out folder; its time after the
 //                           first frame (ms, the middle of the capture) goes to "times"
-//   {"probe": "name"}       the canvas's CSS and drawing-buffer sizes, the last frame's counts and
-//                           the number of frames drawn
+//   {"probe": "name"}       the canvas's CSS and drawing-buffer sizes and its box in the window,
+//                           the page's scroll width, the last frame's counts, the frames drawn
+//   {"touch": [[[x, y], ...], ...], "pause": 20}
+//                           one path per finger, all of one length: the fingers touch down at their
+//                           first points, move together to each further point, and lift
+//   {"tapButtons": true}    taps every on-screen key in page order; their data-key values and sizes
+//                           go to "buttons"
+//   {"tapButton": 93}       taps the on-screen key whose data-key is 93
+//
+// --touch 1 gives the page a touch screen (a phone's: it honours the viewport meta tag).
 //
 // Output: {"console": [{type, text}], "errors": [...], "failedRequests": [...],
 //          "screenshots": {name: path}, "times": {name: ms}, "probes": {name: {...}}}
@@ -76,13 +84,39 @@ async function drag(page, action) {
   for (const button of [...action.drag].reverse()) await page.mouse.up({ button });
 }
 
+// Touch points through the DevTools protocol, as a touch screen sends them.
+async function touch(page, session, action) {
+  const box = await (await page.$('#canvas')).boundingBox();
+  const points = (k) => action.touch.map((finger, id) => ({
+    x: box.x + finger[k][0], y: box.y + finger[k][1], id }));
+  await session.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: points(0) });
+  for (let k = 1; k < action.touch[0].length; k += 1) {
+    await sleep(action.pause ?? 20);
+    await session.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: points(k) });
+  }
+  await session.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+}
+
+async function tapButtons(page, result) {
+  result.buttons = [];
+  for (const button of await page.$$('button[data-key]')) {
+    const box = await button.boundingBox();
+    result.buttons.push({ key: await button.evaluate((b) => Number(b.dataset.key)),
+      size: [box.width, box.height] });
+    await button.tap();
+    await sleep(20);
+  }
+}
+
 function probe(page) {
   return page.evaluate(() => {
     const canvas = document.getElementById('canvas');
     const box = canvas.getBoundingClientRect();
-    const [vertices, primitives, overflowed, frames] = [0, 1, 2, 3].map((which) => Module._webFrameCount(which));
+    const [vertices, primitives, overflowed, frames] =
+        [0, 1, 2, 3].map((which) => Module._webFrameCount(which));
     return { css: [box.width, box.height], buffer: [canvas.width, canvas.height],
-      vertices, primitives, overflowed, frames };
+      box: [box.left, box.top, box.right, box.bottom], window: [innerWidth, innerHeight],
+      scrollWidth: document.documentElement.scrollWidth, vertices, primitives, overflowed, frames };
   });
 }
 
@@ -97,7 +131,9 @@ async function main() {
   try {
     const page = await browser.newPage();
     const [width, height] = size(options.viewport);
-    await page.setViewport({ width, height, deviceScaleFactor: 1 });
+    const touchScreen = Boolean(options.touch);
+    await page.setViewport({ width, height, deviceScaleFactor: 1, hasTouch: touchScreen,
+      isMobile: touchScreen });
     page.on('console', (message) => {
       result.console.push({ type: message.type(), text: message.text() });
     });
@@ -128,8 +164,11 @@ async function main() {
     const perform = {
       key: (action) => pressKey(page, session, action.key),
       drag: (action) => drag(page, action),
-      viewport: ({ viewport: [width, height] }) =>
-        page.setViewport({ width, height, deviceScaleFactor: 1 }),
+      viewport: ({ viewport: [width, height] }) => page.setViewport({ width, height,
+        deviceScaleFactor: 1, hasTouch: touchScreen, isMobile: touchScreen }),
+      touch: (action) => touch(page, session, action),
+      tapButtons: () => tapButtons(page, result),
+      tapButton: (action) => page.tap(`button[data-key="${action.tapButton}"]`),
       wait: (action) => sleep(action.wait),
       at: (action) => sleep(firstFrame + action.at - Date.now()),
       screenshot: async ({ screenshot: name }) => {

