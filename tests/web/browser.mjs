@@ -27,6 +27,7 @@
 //   {"tapButton": 93}       taps the on-screen key whose data-key is 93
 //
 // --touch 1 gives the page a touch screen (a phone's: it honours the viewport meta tag).
+// --webgl 0 starts a browser without WebGL, and waits for the page to say so instead of a frame.
 //
 // Output: {"console": [{type, text}], "errors": [...], "failedRequests": [...],
 //          "screenshots": {name: path}, "times": {name: ms}, "probes": {name: {...}}}
@@ -116,7 +117,8 @@ function probe(page) {
         [0, 1, 2, 3].map((which) => Module._webFrameCount(which));
     return { css: [box.width, box.height], buffer: [canvas.width, canvas.height],
       box: [box.left, box.top, box.right, box.bottom], window: [innerWidth, innerHeight],
-      scrollWidth: document.documentElement.scrollWidth, vertices, primitives, overflowed, frames };
+      scrollWidth: document.documentElement.scrollWidth, vertices, primitives, overflowed, frames,
+      missingWebGl: getComputedStyle(document.getElementById('missing')).display !== 'none' };
   });
 }
 
@@ -125,7 +127,8 @@ async function main() {
   fs.mkdirSync(options.out, { recursive: true });
   const server = options.site ? await serveSite(options.site) : null;
   const url = server ? server.url : options.url;
-  const browser = await launchChromium();
+  const webgl = options.webgl !== '0';
+  const browser = await launchChromium({ webgl });
   const result = { url, console: [], errors: [], failedRequests: [], screenshots: {}, times: {},
     probes: {} };
   try {
@@ -147,9 +150,13 @@ async function main() {
     await page.goto(url, { waitUntil: 'load', timeout: 60000 });
     // The program's functions throw until its WebAssembly has started (calledRun), and an
     // exception would end puppeteer's polling in the page.
+    if (!webgl) {
+      await page.waitForSelector('#missing', { visible: true, timeout: 60000 });
+      actions.unshift({ probe: 'page' });
+    }
     try {
-      await page.waitForFunction(() => window.Module && Module.calledRun &&
-          Module._webFrameCount(0) > 0, { timeout: 60000 });
+      await page.waitForFunction((drawing) => !drawing || window.Module && Module.calledRun &&
+          Module._webFrameCount(0) > 0, { timeout: 60000 }, webgl);
     } catch (error) {
       // Says what the page showed instead of a first frame.
       const state = await page.evaluate(() => ({

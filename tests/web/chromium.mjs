@@ -32,7 +32,8 @@ export async function serveSite(folder) {
 
 // Chromium with a profile of its own, removed again when this process exits. Without the
 // background-networking flags it would keep reaching out to hosts this machine cannot reach.
-export async function launchChromium() {
+// `webgl: false` starts it as a browser without WebGL.
+export async function launchChromium({ webgl = true } = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tessaloran-chromium-'));
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
@@ -40,7 +41,7 @@ export async function launchChromium() {
     userDataDir: profile,
     args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
       '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--no-first-run'],
+      '--no-first-run', ...(webgl ? [] : ['--disable-webgl', '--disable-3d-apis'])],
   });
   // Removed as the process exits, when Chromium has closed and written its last files.
   process.on('exit', () => fs.rmSync(profile, { recursive: true, force: true }));

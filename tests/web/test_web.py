@@ -64,12 +64,13 @@ DRAGS = [
 ]
 
 
-def browse(name, actions, viewport=VIEWPORT, touch=False):
-    """Runs browser.mjs on the site with the actions (on a touch screen if `touch`); returns its
-    JSON result."""
+def browse(name, actions, viewport=VIEWPORT, touch=False, webgl=True):
+    """Runs browser.mjs on the site with the actions (on a touch screen if `touch`, in a browser
+    without WebGL unless `webgl`); returns its JSON result."""
     out = os.path.join(harness.ARTEFACTS, name + "-web")
     command = ["node", os.path.join(HERE, "browser.mjs"), "--site", SITE, "--out", out,
-               "--viewport", "%dx%d" % viewport] + (["--touch", "1"] if touch else [])
+               "--viewport", "%dx%d" % viewport] + (["--touch", "1"] if touch else []) + (
+                   [] if webgl else ["--webgl", "0"])
     run = subprocess.run(command, input=json.dumps(actions), capture_output=True, text=True,
                          timeout=300)
     if run.returncode != 0:
@@ -199,6 +200,13 @@ class WebTest(BrowserCase):
         start = web_capture(web, "start")
         app = self.desktop()
         self.assertSamePicture(self.desktop_around(app, start.moment, "start"), start, "start")
+
+    def test_without_webgl_the_page_says_so(self):
+        web = browse(self.name, [], webgl=False)
+        self.assertClean(web)
+        page = web["probes"]["page"]
+        self.assertTrue(page["missingWebGl"])
+        self.assertEqual((page["css"], page["frames"]), ([0, 0], 0))
 
     def test_keys_print_the_desktop_stream(self):
         app = self.desktop()
