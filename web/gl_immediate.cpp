@@ -135,18 +135,19 @@ void appendVertex(double x, double y, double z, double w, std::uint32_t rgba) {
 
 // Liang-Barsky in homogeneous coordinates: appends the part of a-b inside the band, if any.
 void appendClippedSegment(const StagedVertex& a, const StagedVertex& b) {
-    const double planesA[6] = {guardBand * a.w - a.x,
-                               guardBand * a.w + a.x,
-                               guardBand * a.w - a.y,
-                               guardBand * a.w + a.y,
-                               a.w - a.z,
-                               a.w + a.z};
-    const double planesB[6] = {guardBand * b.w - b.x,
-                               guardBand * b.w + b.x,
-                               guardBand * b.w - b.y,
-                               guardBand * b.w + b.y,
-                               b.w - b.z,
-                               b.w + b.z};
+    // Each entry is >= 0 on the inner side of one plane: right, left, top, bottom, far, near.
+    const auto planes = [](const StagedVertex& v, double out[6]) {
+        out[0] = guardBand * v.w - v.x;
+        out[1] = guardBand * v.w + v.x;
+        out[2] = guardBand * v.w - v.y;
+        out[3] = guardBand * v.w + v.y;
+        out[4] = v.w - v.z;
+        out[5] = v.w + v.z;
+    };
+    double planesA[6];
+    double planesB[6];
+    planes(a, planesA);
+    planes(b, planesB);
     double from = 0;
     double to = 1;
     for (int k = 0; k < 6; ++k) {
