@@ -19,7 +19,7 @@
 //                           first frame (ms, the middle of the capture) goes to "times"
 //   {"probe": "name"}       the canvas's CSS and drawing-buffer sizes and its box in the window,
 //                           the page's scroll width, the last frame's counts, the frames drawn
-//   {"touch": [[[x, y], ...], ...], "pause": 20}
+//   {"touch": [[[x, y], ...], ...], "pause": 40}
 //                           one path per finger, all of one length: the fingers touch down at their
 //                           first points, move together to each further point, and lift
 //   {"tapButtons": true}    taps every on-screen key in page order; their data-key values and sizes
@@ -92,7 +92,7 @@ async function touch(page, session, action) {
     x: box.x + finger[k][0], y: box.y + finger[k][1], id }));
   await session.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: points(0) });
   for (let k = 1; k < action.touch[0].length; k += 1) {
-    await sleep(action.pause ?? 20);
+    await sleep(action.pause ?? 40);
     await session.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: points(k) });
   }
   await session.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
