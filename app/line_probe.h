@@ -2,12 +2,16 @@
 //
 // Mesa 25.0's software renderer llvmpipe loses such segments when it draws into a window: in this
 // scene they are the grid lines that run toward the viewer, the outer planets' radius lines and
-// parts of orbits. Before the program's window opens, a child process draws a few probe segments
-// with the scene's own projection into an unmapped window of the same kind and reads them back.
-// If the GL drops them and the user has not chosen a Mesa driver (GALLIUM_DRIVER unset), the
-// program asks Mesa for its softpipe renderer, which draws them, and says so on standard error.
-// Where the GL draws them, which is nearly everywhere, nothing changes.
+// parts of orbits. Only llvmpipe has been seen to do so, so only where Mesa may draw in software
+// is anything checked. Before the program's window opens, a child process asks the GL which
+// renderer and release it would use; for llvmpipe of a release not yet known, it draws a few
+// probe segments with the scene's own projection into an unmapped window of the same kind and
+// reads them back. If the GL drops them and the user has not chosen a Mesa driver (GALLIUM_DRIVER
+// unset), the program asks Mesa for its softpipe renderer, which draws them, and says so on
+// standard error. Where the GL draws them, which is nearly everywhere, nothing changes.
 #pragma once
+
+#include <optional>
 
 // Side of the probe's square window, in pixels.
 inline constexpr int probeSize = 200;
@@ -32,11 +36,20 @@ enum class ProbeVerdict { drawsLines, dropsLines, inconclusive };
 // with lit pixels away from every segment shows a GL that smears them.
 ProbeVerdict judgeProbeImage(const unsigned char* lit);
 
-// What one probe saw: its verdict and the GL's renderer name (GL_RENDERER).
+// What one probe saw: its verdict and the GL's renderer name (GL_RENDERER). knownRelease tells
+// that the verdict comes from a Mesa release whose llvmpipe is known to drop the lines and whose
+// softpipe is known to draw them, not from a drawing.
 struct ProbeResult {
     ProbeVerdict verdict = ProbeVerdict::inconclusive;
     char renderer[96] = "";
+    bool knownRelease = false;
 };
+
+// What the GL's names settle before anything is drawn: a renderer other than llvmpipe draws the
+// lines, llvmpipe of a known release (mesaVersion: major, minor, patch) drops them. Returns
+// nothing where the probe must draw: llvmpipe of any other release or of an unknown one
+// (mesaVersion nullptr), or a renderer built on llvmpipe.
+std::optional<ProbeResult> resultWithoutDrawing(const char* renderer, const int* mesaVersion);
 
 // Runs the probe with the Mesa driver named (nullptr: the GL's default choice).
 using LineProbe = ProbeResult (*)(const char* driver);
@@ -48,10 +61,22 @@ struct DriverChoice {
     char message[320] = "";
 };
 
-// userDriver is GALLIUM_DRIVER as the user left it, nullptr when unset; a driver the user chose
-// is never overridden and nothing is probed. Otherwise the default GL is probed, and softpipe
-// too if the default drops lines.
-DriverChoice chooseGlDriver(const char* userDriver, LineProbe probe);
+// What start-up knows before any GL is loaded.
+struct GlSetting {
+    // GALLIUM_DRIVER as the user left it, nullptr when unset.
+    const char* userDriver = nullptr;
+    // LIBGL_ALWAYS_SOFTWARE or MESA_LOADER_DRIVER_OVERRIDE is set: Mesa may draw in software
+    // even where the X server offers a GPU.
+    bool softwareAsked = false;
+    // The display is reached through a local socket and its X server offers DRI3 or DRI2, so Mesa
+    // draws with the GPU's driver, not in software.
+    bool directRendering = false;
+};
+
+// A driver the user chose is never overridden and nothing is probed; nor is anything probed
+// where Mesa draws with a GPU. Otherwise the default GL is probed, and, where it drops lines and
+// its release is not a known one, softpipe too.
+DriverChoice chooseGlDriver(const GlSetting& setting, LineProbe probe);
 
 // The display the toolkit will open: the value of a -display option among the arguments, else
 // nullptr, which means DISPLAY.

@@ -83,10 +83,11 @@ TEST(LineProbe, JudgesWhetherTheFarReachingSegmentsWereDrawn) {
     EXPECT_EQ(judgeProbeImage(smeared.data()), ProbeVerdict::dropsLines);
 }
 
-// A fake probe: the verdicts for the default GL and for softpipe, and the drivers it was run with.
+// A fake probe: the results for the default GL and for softpipe, and the drivers it was run with.
 struct FakeProbe {
     ProbeVerdict standard, softpipe;
     std::vector<std::string> runs;
+    bool knownRelease = false;
 };
 FakeProbe* fake = nullptr;
 
@@ -94,11 +95,12 @@ ProbeResult probeFake(const char* driver) {
     fake->runs.push_back(driver == nullptr ? "default" : driver);
     ProbeResult result;
     result.verdict = driver == nullptr ? fake->standard : fake->softpipe;
+    result.knownRelease = driver == nullptr && fake->knownRelease;
     std::snprintf(result.renderer, sizeof result.renderer, "%s", driver ? driver : "llvmpipe");
     return result;
 }
 
-TEST(LineProbe, SwitchesToSoftpipeOnlyWhenTheDefaultDropsLinesAndSoftpipeDoesNot) {
+TEST(LineProbe, SwitchesToSoftpipeOnlyWhereTheDefaultDropsLinesAndSoftpipeDrawsThem) {
     using V = ProbeVerdict;
     struct Case {
         const char* user;
@@ -106,6 +108,7 @@ TEST(LineProbe, SwitchesToSoftpipeOnlyWhenTheDefaultDropsLinesAndSoftpipeDoesNot
         std::vector<std::string> runs;
         const char* driver;
         bool says;
+        bool knownRelease = false, software = false, direct = false;
     };
     const Case cases[] = {
         {nullptr, V::drawsLines, V::drawsLines, {"default"}, nullptr, false},
@@ -113,14 +116,31 @@ TEST(LineProbe, SwitchesToSoftpipeOnlyWhenTheDefaultDropsLinesAndSoftpipeDoesNot
         {nullptr, V::dropsLines, V::drawsLines, {"default", "softpipe"}, "softpipe", true},
         {nullptr, V::dropsLines, V::dropsLines, {"default", "softpipe"}, nullptr, true},
         {nullptr, V::dropsLines, V::inconclusive, {"default", "softpipe"}, nullptr, true},
+        // A release known to drop the lines is known to draw them with softpipe.
+        {nullptr, V::dropsLines, V::dropsLines, {"default"}, "softpipe", true, true},
         // A driver the user chose is kept, whatever it would draw, and nothing is probed.
         {"llvmpipe", V::dropsLines, V::drawsLines, {}, nullptr, false},
-        {"", V::dropsLines, V::drawsLines, {}, nullptr, false},
+        {"", V::dropsLines, V::drawsLines, {}, nullptr, false, false, true},
+        // Mesa draws with the GPU: nothing is probed, unless software rendering is asked for.
+        {nullptr, V::dropsLines, V::drawsLines, {}, nullptr, false, false, false, true},
+        {nullptr,
+         V::dropsLines,
+         V::drawsLines,
+         {"default", "softpipe"},
+         "softpipe",
+         true,
+         false,
+         true,
+         true},
     };
     for (const Case& c : cases) {
-        FakeProbe probe{c.standard, c.softpipe, {}};
+        FakeProbe probe{c.standard, c.softpipe, {}, c.knownRelease};
         fake = &probe;
-        const DriverChoice choice = chooseGlDriver(c.user, probeFake);
+        GlSetting setting;
+        setting.userDriver = c.user;
+        setting.softwareAsked = c.software;
+        setting.directRendering = c.direct;
+        const DriverChoice choice = chooseGlDriver(setting, probeFake);
         SCOPED_TRACE(choice.message);
         EXPECT_EQ(probe.runs, c.runs);
         EXPECT_STREQ(choice.driver, c.driver);
@@ -129,6 +149,28 @@ TEST(LineProbe, SwitchesToSoftpipeOnlyWhenTheDefaultDropsLinesAndSoftpipeDoesNot
             EXPECT_NE(std::string(choice.message).find("\"llvmpipe\""), std::string::npos);
             EXPECT_EQ(std::string(choice.message).find('\n'), std::string::npos);
         }
+    }
+}
+
+// Only llvmpipe is drawn; of it, only a release known to drop the lines is judged by name.
+TEST(LineProbe, SettlesByNameOnlyWhatNeedsNoDrawing) {
+    const int debian13[] = {25, 0, 7}, debian12[] = {22, 3, 6}, next[] = {25, 0, 8};
+    const char* llvmpipe = "llvmpipe (LLVM 19.1.7, 256 bits)";
+    const auto known = resultWithoutDrawing(llvmpipe, debian13);
+    ASSERT_TRUE(known.has_value());
+    EXPECT_EQ(known->verdict, ProbeVerdict::dropsLines);
+    EXPECT_TRUE(known->knownRelease);
+    EXPECT_STREQ(known->renderer, llvmpipe);
+    EXPECT_FALSE(resultWithoutDrawing(llvmpipe, debian12).has_value());
+    EXPECT_FALSE(resultWithoutDrawing(llvmpipe, next).has_value());
+    EXPECT_FALSE(resultWithoutDrawing(llvmpipe, nullptr).has_value());
+    // Mesa's zink on lavapipe, llvmpipe's Vulkan sibling: not the llvmpipe known to drop them.
+    EXPECT_FALSE(resultWithoutDrawing("zink (llvmpipe (LLVM 19.1.7, 256 bits))", debian13));
+    for (const char* other : {"softpipe", "AMD Radeon RX 6600 (radeonsi, navi23, LLVM 19.1.7)"}) {
+        const auto drawn = resultWithoutDrawing(other, debian13);
+        ASSERT_TRUE(drawn.has_value()) << other;
+        EXPECT_EQ(drawn->verdict, ProbeVerdict::drawsLines);
+        EXPECT_FALSE(drawn->knownRelease);
     }
 }
 
