@@ -121,12 +121,12 @@ std::optional<ProbeResult> resultWithoutDrawing(const char* renderer, const int*
     return std::nullopt;
 }
 
-DriverChoice chooseGlDriver(const GlSetting& setting, LineProbe probe) {
+bool needsProbe(const GlSetting& setting) {
+    return setting.userDriver == nullptr && (!setting.directRendering || setting.softwareAsked);
+}
+
+DriverChoice chooseGlDriver(const ProbeResult& standard, LineProbe probe) {
     DriverChoice choice;
-    if (setting.userDriver != nullptr || (setting.directRendering && !setting.softwareAsked)) {
-        return choice;
-    }
-    const ProbeResult standard = probe(nullptr);
     if (standard.verdict != ProbeVerdict::dropsLines) {
         return choice;
     }

@@ -4,9 +4,9 @@
 // scene they are the grid lines that run toward the viewer, the outer planets' radius lines and
 // parts of orbits. Only llvmpipe has been seen to do so, so only where Mesa may draw in software
 // is anything checked. Before the program's window opens, a child process asks the GL which
-// renderer and release it would use; for llvmpipe of a release not yet known, it draws a few
-// probe segments with the scene's own projection into an unmapped window of the same kind and
-// reads them back. If the GL drops them and the user has not chosen a Mesa driver (GALLIUM_DRIVER
+// renderer and release it uses; for llvmpipe of a release not known already, it draws a few probe
+// segments with the scene's own projection into an unmapped window of the same kind and reads
+// them back. If the GL drops them and the user has not chosen a Mesa driver (GALLIUM_DRIVER
 // unset), the program asks Mesa for its softpipe renderer, which draws them, and says so on
 // standard error. Where the GL draws them, which is nearly everywhere, nothing changes.
 #pragma once
@@ -73,16 +73,26 @@ struct GlSetting {
     bool directRendering = false;
 };
 
-// A driver the user chose is never overridden and nothing is probed; nor is anything probed
-// where Mesa draws with a GPU. Otherwise the default GL is probed, and, where it drops lines and
-// its release is not a known one, softpipe too.
-DriverChoice chooseGlDriver(const GlSetting& setting, LineProbe probe);
+// Whether the default GL is probed at all: not where the user chose a driver, which is never
+// overridden, nor where Mesa draws with a GPU.
+bool needsProbe(const GlSetting& setting);
+
+// What the program does once the default GL's probe has answered: where it drops lines, softpipe
+// is asked for if its release is a known one or if softpipe's own probe shows it drawing them.
+DriverChoice chooseGlDriver(const ProbeResult& standard, LineProbe probe);
 
 // The display the toolkit will open: the value of a -display option among the arguments, else
 // nullptr, which means DISPLAY.
 const char* displayArgument(int argc, char** argv);
 
-// The check itself, run first thing in main, before the toolkit starts: probes in child processes
-// on the toolkit's display, then sets GALLIUM_DRIVER and prints the line that chooseGlDriver asks
-// for. Defined beside the X11 code that draws the probe; only the program links it.
+// The check itself, in two steps around the toolkit's start. selectLineSafeDriver, first thing in
+// main, before glutInit: skips the check where nothing needs probing, otherwise starts the probe
+// in a child process on the toolkit's display and waits for the GL's names. If they settle the
+// verdict, it sets GALLIUM_DRIVER and prints the line that chooseGlDriver asks for; if not, the
+// child goes on drawing while glutInit starts the default GL. confirmLineSafeDriver, after
+// glutInit and before the window opens, waits for that drawing and prints the line; where
+// softpipe is then chosen, it starts the program anew with GALLIUM_DRIVER=softpipe, since Mesa
+// keeps the driver it started with. Defined beside the X11 code that draws the probe; only the
+// program links them.
 void selectLineSafeDriver(int argc, char** argv);
+void confirmLineSafeDriver();

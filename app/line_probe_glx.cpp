@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,7 +24,7 @@
 
 namespace {
 
-// A probe that has not answered by then is given up, and nothing changes.
+// Probes that have not answered by then are given up, and nothing changes.
 constexpr int probeTimeoutMs = 5000;
 
 const char* probeDisplay = nullptr;  // the toolkit's -display, or nullptr for DISPLAY
@@ -86,24 +87,11 @@ std::optional<ProbeResult> resultFromScreen(Display* display, int screen) {
     return resultWithoutDrawing(renderer, version);
 }
 
-// Learns which renderer the GL uses, and unless its names settle the verdict, draws the probe
-// segments into the back buffer of an unmapped window with the visual the program's window asks
-// for (RGB, double-buffered), reads the picture back and judges it.
-ProbeResult drawProbe() {
+// Draws the probe segments into the back buffer of an unmapped window with the visual the
+// program's window asks for (RGB, double-buffered), reads the picture back and judges it. A GL
+// that does not tell its names on the screen is judged by its name here if it can be.
+ProbeResult drawProbe(Display* display, XVisualInfo* visual, bool judgeByName) {
     ProbeResult result;
-    Display* display = XOpenDisplay(probeDisplay);
-    if (display == nullptr) {
-        return result;
-    }
-    int attributes[] = {
-        GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, None};
-    XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), attributes);
-    if (visual == nullptr) {
-        return result;
-    }
-    if (const auto settled = resultFromScreen(display, visual->screen)) {
-        return *settled;
-    }
     const Window root = RootWindow(display, visual->screen);
     XSetWindowAttributes windowAttributes{};
     windowAttributes.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
@@ -115,7 +103,8 @@ ProbeResult drawProbe() {
     }
     const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     std::snprintf(result.renderer, sizeof result.renderer, "%s", renderer ? renderer : "?");
-    if (const auto settled = resultWithoutDrawing(result.renderer, nullptr)) {
+    if (const auto settled = resultWithoutDrawing(result.renderer, nullptr);
+        settled && judgeByName) {
         return *settled;
     }
 
@@ -148,41 +137,123 @@ ProbeResult drawProbe() {
     return result;
 }
 
-// Runs drawProbe in a child process with GALLIUM_DRIVER set to driver (unless nullptr), and
-// reads its result back through a pipe.
-ProbeResult probeInChild(const char* driver) {
-    loadMesaAhead();  // at once the second time: it is loaded
+// What a probe child writes to the program: a message once it knows the renderer, final if the
+// GL's names settle the verdict, and a final one once it has drawn if they do not.
+struct ProbeMessage {
+    bool final = false;
     ProbeResult result;
+};
+
+// The child's work. The default GL (driver nullptr) may be settled by its names; softpipe, the
+// remedy, is always drawn.
+void runProbe(const char* driver, int out) {
+    const auto send = [out](bool final, const ProbeResult& result) {
+        const ProbeMessage message{final, result};
+        if (write(out, &message, sizeof message) != sizeof message) {
+            _exit(1);
+        }
+    };
+    if (driver != nullptr) {
+        setenv("GALLIUM_DRIVER", driver, 1);
+    }
+    Display* display = XOpenDisplay(probeDisplay);
+    int attributes[] = {
+        GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, None};
+    XVisualInfo* visual =
+        display ? glXChooseVisual(display, DefaultScreen(display), attributes) : nullptr;
+    if (visual == nullptr) {
+        send(true, ProbeResult{});
+        return;
+    }
+    if (driver == nullptr) {
+        const auto settled = resultFromScreen(display, visual->screen);
+        send(settled.has_value(), settled.value_or(ProbeResult{}));
+        if (settled) {
+            return;
+        }
+    }
+    send(true, drawProbe(display, visual, driver == nullptr));
+}
+
+// A probe child at work: its process and the read end of its pipe.
+struct RunningProbe {
+    pid_t child = -1;
+    int answers = -1;
+};
+
+// Whole start-up waits at most this long for the probes, from the first one's start.
+std::chrono::steady_clock::time_point probeDeadline;
+
+RunningProbe startProbe(const char* driver) {
+    loadMesaAhead();  // at once the second time: it is loaded
+    RunningProbe probe;
     int ends[2];
     if (pipe(ends) != 0) {
-        return result;
+        return probe;
     }
-    const pid_t child = fork();
-    if (child == 0) {
+    probe.child = fork();
+    if (probe.child == 0) {
         close(ends[0]);
-        if (driver != nullptr) {
-            setenv("GALLIUM_DRIVER", driver, 1);
-        }
-        const ProbeResult seen = drawProbe();
-        const ssize_t written = write(ends[1], &seen, sizeof seen);
-        _exit(written == sizeof seen ? 0 : 1);
+        runProbe(driver, ends[1]);
+        _exit(0);
     }
     close(ends[1]);
-    if (child < 0) {
-        close(ends[0]);
-        return result;
+    probe.answers = ends[0];
+    return probe;
+}
+
+// The child's next message, waiting for it until the deadline; nothing if it has none by then.
+std::optional<ProbeMessage> nextMessage(const RunningProbe& probe) {
+    if (probe.child < 0) {
+        return std::nullopt;
     }
-    pollfd answer{ends[0], POLLIN, 0};
-    ProbeResult seen;
-    if (poll(&answer, 1, probeTimeoutMs) == 1 && read(ends[0], &seen, sizeof seen) == sizeof seen) {
-        seen.renderer[sizeof seen.renderer - 1] = '\0';
-        result = seen;
-    } else {
-        kill(child, SIGKILL);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        probeDeadline - std::chrono::steady_clock::now());
+    pollfd answer{probe.answers, POLLIN, 0};
+    ProbeMessage message;
+    if (left.count() <= 0 || poll(&answer, 1, static_cast<int>(left.count())) != 1 ||
+        read(probe.answers, &message, sizeof message) != sizeof message) {
+        return std::nullopt;
     }
-    close(ends[0]);
-    waitpid(child, nullptr, 0);
-    return result;
+    message.result.renderer[sizeof message.result.renderer - 1] = '\0';
+    return message;
+}
+
+// Ends the child, whether it has finished or not, and reaps it.
+void endProbe(RunningProbe& probe) {
+    if (probe.child > 0) {
+        kill(probe.child, SIGKILL);
+        waitpid(probe.child, nullptr, 0);
+    }
+    if (probe.answers >= 0) {
+        close(probe.answers);
+    }
+    probe = RunningProbe{};
+}
+
+// The probe chooseGlDriver runs for softpipe: a child from start to end.
+ProbeResult probeInChild(const char* driver) {
+    RunningProbe probe = startProbe(driver);
+    std::optional<ProbeMessage> message;
+    while ((message = nextMessage(probe)) && !message->final) {
+    }
+    endProbe(probe);
+    return message ? message->result : ProbeResult{};
+}
+
+// The default GL's probe while it draws beside the toolkit's start, and the program's arguments
+// as main got them, to start it anew with softpipe if the drawing shows dropped lines.
+RunningProbe drawing;
+std::vector<char*> arguments;
+
+// Sets GALLIUM_DRIVER and prints the line that the choice asks for.
+void apply(const DriverChoice& choice) {
+    if (choice.driver != nullptr) {
+        setenv("GALLIUM_DRIVER", choice.driver, 1);
+    }
+    if (choice.message[0] != '\0') {
+        std::fprintf(stderr, "%s\n", choice.message);
+    }
 }
 
 }  // namespace
@@ -195,11 +266,39 @@ void selectLineSafeDriver(int argc, char** argv) {
                             std::getenv("MESA_LOADER_DRIVER_OVERRIDE") != nullptr;
     setting.directRendering = setting.userDriver == nullptr && !setting.softwareAsked &&
                               offersDirectRendering(probeDisplay);
-    const DriverChoice choice = chooseGlDriver(setting, probeInChild);
-    if (choice.driver != nullptr) {
-        setenv("GALLIUM_DRIVER", choice.driver, 1);
+    if (!needsProbe(setting)) {
+        return;
     }
-    if (choice.message[0] != '\0') {
-        std::fprintf(stderr, "%s\n", choice.message);
+    probeDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(probeTimeoutMs);
+    RunningProbe probe = startProbe(nullptr);
+    const std::optional<ProbeMessage> names = nextMessage(probe);
+    if (names && !names->final) {
+        drawing = probe;
+        arguments.assign(argv, argv + argc + 1);
+        return;
+    }
+    endProbe(probe);
+    if (names) {
+        apply(chooseGlDriver(names->result, probeInChild));
+    }
+}
+
+void confirmLineSafeDriver() {
+    if (drawing.child < 0) {
+        return;
+    }
+    const std::optional<ProbeMessage> drawn = nextMessage(drawing);
+    endProbe(drawing);
+    if (!drawn) {
+        return;
+    }
+    const DriverChoice choice = chooseGlDriver(drawn->result, probeInChild);
+    apply(choice);
+    if (choice.driver != nullptr) {
+        // Mesa keeps the driver it started with; no window is open yet.
+        std::fflush(stdout);
+        execv("/proc/self/exe", arguments.data());
+        std::perror("tessaloran: starting anew with softpipe");
+        std::_Exit(1);
     }
 }

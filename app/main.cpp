@@ -11,9 +11,11 @@
 #include "render/frame.h"
 
 int main(int argc, char** argv) {
-    // Before the toolkit loads a GL: steer Mesa away from a renderer that drops far-reaching lines.
+    // Steer Mesa away from a renderer that drops far-reaching lines: before the toolkit loads a GL
+    // and, where the probe has to draw, again before the window opens.
     selectLineSafeDriver(argc, argv);
     glutInit(&argc, argv);
+    confirmLineSafeDriver();
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE);
     glutInitWindowSize(1024, 768);
     glutInitWindowPosition(0, 0);

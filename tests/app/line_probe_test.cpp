@@ -83,66 +83,46 @@ TEST(LineProbe, JudgesWhetherTheFarReachingSegmentsWereDrawn) {
     EXPECT_EQ(judgeProbeImage(smeared.data()), ProbeVerdict::dropsLines);
 }
 
-// A fake probe: the results for the default GL and for softpipe, and the drivers it was run with.
-struct FakeProbe {
-    ProbeVerdict standard, softpipe;
-    std::vector<std::string> runs;
-    bool knownRelease = false;
-};
-FakeProbe* fake = nullptr;
+// A fake softpipe probe: its verdict, and how often it ran.
+ProbeVerdict softpipeVerdict;
+int softpipeRuns = 0;
 
-ProbeResult probeFake(const char* driver) {
-    fake->runs.push_back(driver == nullptr ? "default" : driver);
+ProbeResult probeSoftpipe(const char* driver) {
+    EXPECT_STREQ(driver, "softpipe");
+    ++softpipeRuns;
     ProbeResult result;
-    result.verdict = driver == nullptr ? fake->standard : fake->softpipe;
-    result.knownRelease = driver == nullptr && fake->knownRelease;
-    std::snprintf(result.renderer, sizeof result.renderer, "%s", driver ? driver : "llvmpipe");
+    result.verdict = softpipeVerdict;
     return result;
 }
 
 TEST(LineProbe, SwitchesToSoftpipeOnlyWhereTheDefaultDropsLinesAndSoftpipeDrawsThem) {
     using V = ProbeVerdict;
     struct Case {
-        const char* user;
         V standard, softpipe;
-        std::vector<std::string> runs;
+        bool knownRelease;
+        int softpipeRuns;
         const char* driver;
         bool says;
-        bool knownRelease = false, software = false, direct = false;
     };
     const Case cases[] = {
-        {nullptr, V::drawsLines, V::drawsLines, {"default"}, nullptr, false},
-        {nullptr, V::inconclusive, V::drawsLines, {"default"}, nullptr, false},
-        {nullptr, V::dropsLines, V::drawsLines, {"default", "softpipe"}, "softpipe", true},
-        {nullptr, V::dropsLines, V::dropsLines, {"default", "softpipe"}, nullptr, true},
-        {nullptr, V::dropsLines, V::inconclusive, {"default", "softpipe"}, nullptr, true},
+        {V::drawsLines, V::drawsLines, false, 0, nullptr, false},
+        {V::inconclusive, V::drawsLines, false, 0, nullptr, false},
+        {V::dropsLines, V::drawsLines, false, 1, "softpipe", true},
+        {V::dropsLines, V::dropsLines, false, 1, nullptr, true},
+        {V::dropsLines, V::inconclusive, false, 1, nullptr, true},
         // A release known to drop the lines is known to draw them with softpipe.
-        {nullptr, V::dropsLines, V::dropsLines, {"default"}, "softpipe", true, true},
-        // A driver the user chose is kept, whatever it would draw, and nothing is probed.
-        {"llvmpipe", V::dropsLines, V::drawsLines, {}, nullptr, false},
-        {"", V::dropsLines, V::drawsLines, {}, nullptr, false, false, true},
-        // Mesa draws with the GPU: nothing is probed, unless software rendering is asked for.
-        {nullptr, V::dropsLines, V::drawsLines, {}, nullptr, false, false, false, true},
-        {nullptr,
-         V::dropsLines,
-         V::drawsLines,
-         {"default", "softpipe"},
-         "softpipe",
-         true,
-         false,
-         true,
-         true},
+        {V::dropsLines, V::dropsLines, true, 0, "softpipe", true},
     };
     for (const Case& c : cases) {
-        FakeProbe probe{c.standard, c.softpipe, {}, c.knownRelease};
-        fake = &probe;
-        GlSetting setting;
-        setting.userDriver = c.user;
-        setting.softwareAsked = c.software;
-        setting.directRendering = c.direct;
-        const DriverChoice choice = chooseGlDriver(setting, probeFake);
+        ProbeResult standard;
+        standard.verdict = c.standard;
+        standard.knownRelease = c.knownRelease;
+        std::snprintf(standard.renderer, sizeof standard.renderer, "llvmpipe");
+        softpipeVerdict = c.softpipe;
+        softpipeRuns = 0;
+        const DriverChoice choice = chooseGlDriver(standard, probeSoftpipe);
         SCOPED_TRACE(choice.message);
-        EXPECT_EQ(probe.runs, c.runs);
+        EXPECT_EQ(softpipeRuns, c.softpipeRuns);
         EXPECT_STREQ(choice.driver, c.driver);
         EXPECT_EQ(choice.message[0] != '\0', c.says);
         if (c.says) {
@@ -150,6 +130,24 @@ TEST(LineProbe, SwitchesToSoftpipeOnlyWhereTheDefaultDropsLinesAndSoftpipeDrawsT
             EXPECT_EQ(std::string(choice.message).find('\n'), std::string::npos);
         }
     }
+}
+
+// A driver the user chose is kept whatever it would draw, even an empty one; a GPU is not probed
+// unless software rendering is asked for.
+TEST(LineProbe, ProbesOnlyWhereMesaMayDrawInSoftwareAndTheUserChoseNoDriver) {
+    const auto needs = [](const char* user, bool software, bool direct) {
+        GlSetting setting;
+        setting.userDriver = user;
+        setting.softwareAsked = software;
+        setting.directRendering = direct;
+        return needsProbe(setting);
+    };
+    EXPECT_TRUE(needs(nullptr, false, false));
+    EXPECT_TRUE(needs(nullptr, true, false));
+    EXPECT_FALSE(needs(nullptr, false, true));
+    EXPECT_TRUE(needs(nullptr, true, true));
+    EXPECT_FALSE(needs("llvmpipe", false, false));
+    EXPECT_FALSE(needs("", true, false));
 }
 
 // Only llvmpipe is drawn; of it, only a release known to drop the lines is judged by name.
