@@ -295,9 +295,13 @@ void confirmLineSafeDriver() {
     const DriverChoice choice = chooseGlDriver(drawn->result, probeInChild);
     apply(choice);
     if (choice.driver != nullptr) {
-        // Mesa keeps the driver it started with; no window is open yet.
+        // Mesa keeps the driver it started with; no window is open yet. The program's own path,
+        // not /proc/self/exe, keeps its process name.
         std::fflush(stdout);
-        execv("/proc/self/exe", arguments.data());
+        char path[PATH_MAX];
+        const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+        path[length > 0 ? length : 0] = '\0';
+        execv(length > 0 ? path : "/proc/self/exe", arguments.data());
         std::perror("tessaloran: starting anew with softpipe");
         std::_Exit(1);
     }
