@@ -53,6 +53,15 @@ class DriverChoiceTest(harness.ProgramTestCase):
         self.assertEqual(chosen.stderr.lines(), [], "a chosen driver was not simply kept")
         self.assertNotEqual(llvmpipe_threads(chosen), [], "GALLIUM_DRIVER=llvmpipe was overridden")
 
+        # Without LIBGL_ALWAYS_SOFTWARE the program must see for itself that Mesa draws in
+        # software here (Xvfb offers no DRI), and choose as it did with it.
+        plain = harness.App(self.server, "plain", {"LIBGL_ALWAYS_SOFTWARE": None})
+        self.addCleanup(plain.stop)
+        plain.wait_for_window()
+        time.sleep(0.5)
+        self.assertEqual((plain.stderr.lines(), llvmpipe_threads(plain) != []),
+                         (said, threads != []), "chose otherwise without LIBGL_ALWAYS_SOFTWARE")
+
         if every_grid_line_drawn(shot):
             self.assertEqual(said, [], "switched although llvmpipe draws every line")
             self.assertNotEqual(threads, [], "not drawing with llvmpipe, yet nothing was said")
