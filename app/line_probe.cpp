@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -55,6 +56,12 @@ double distanceToSegment(double x, double y, const ProbeSegment& segment) {
 // Mesa releases whose llvmpipe drops the probe's lines when it draws into a window and whose
 // softpipe draws them, as seen by the probe and the end-to-end tests: Debian 13's Mesa.
 constexpr int knownReleases[][3] = {{25, 0, 7}};
+
+bool isKnownRelease(const int* version) {
+    return std::any_of(
+        std::begin(knownReleases), std::end(knownReleases),
+        [version](const int* release) { return std::equal(release, release + 3, version); });
+}
 
 int strayPixels(const unsigned char* lit) {
     int strays = 0;
@@ -111,14 +118,21 @@ std::optional<ProbeResult> resultWithoutDrawing(const char* renderer, const int*
     if (mesaVersion == nullptr || std::strncmp(renderer, "llvmpipe", 8) != 0) {
         return std::nullopt;
     }
-    for (const auto& release : knownReleases) {
-        if (std::equal(release, release + 3, mesaVersion)) {
-            result.verdict = ProbeVerdict::dropsLines;
-            result.knownRelease = true;
-            return result;
-        }
+    if (!isKnownRelease(mesaVersion)) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    result.verdict = ProbeVerdict::dropsLines;
+    result.knownRelease = true;
+    return result;
+}
+
+bool isKnownReleaseLibrary(const char* path) {
+    const char* name = std::strrchr(path, '/');
+    int version[3];
+    char end;
+    return std::sscanf(name ? name + 1 : path, "libgallium-%d.%d.%d%c", &version[0], &version[1],
+                       &version[2], &end) == 4 &&
+           (end == '-' || end == '.') && isKnownRelease(version);
 }
 
 bool needsProbe(const GlSetting& setting) {

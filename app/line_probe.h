@@ -61,6 +61,12 @@ struct DriverChoice {
     char message[320] = "";
 };
 
+// Whether the file is the driver library of a known release: Mesa 25.0 (Debian 13) keeps its
+// drivers in libgallium-VERSION.so, which its GLX library links. Where none such is loaded, the
+// program does not wait for the GL's names before the toolkit starts: they are unlikely to settle
+// anything that cannot wait until the window is due.
+bool isKnownReleaseLibrary(const char* path);
+
 // What start-up knows before any GL is loaded.
 struct GlSetting {
     // GALLIUM_DRIVER as the user left it, nullptr when unset.
@@ -87,12 +93,12 @@ const char* displayArgument(int argc, char** argv);
 
 // The check itself, in two steps around the toolkit's start. selectLineSafeDriver, first thing in
 // main, before glutInit: skips the check where nothing needs probing, otherwise starts the probe
-// in a child process on the toolkit's display and waits for the GL's names. If they settle the
-// verdict, it sets GALLIUM_DRIVER and prints the line that chooseGlDriver asks for; if not, the
-// child goes on drawing while glutInit starts the default GL. confirmLineSafeDriver, after
-// glutInit and before the window opens, waits for that drawing and prints the line; where
-// softpipe is then chosen, it starts the program anew with GALLIUM_DRIVER=softpipe, since Mesa
-// keeps the driver it started with. Defined beside the X11 code that draws the probe; only the
-// program links them.
+// in a child process on the toolkit's display. Where the GL may be a known release it waits for
+// the GL's names, and if they settle the verdict, sets GALLIUM_DRIVER and prints the line that
+// chooseGlDriver asks for. Otherwise the child goes on while glutInit starts the default GL, and
+// confirmLineSafeDriver, after glutInit and before the window opens, waits for its verdict and
+// prints the line; where softpipe is then chosen, it starts the program anew with
+// GALLIUM_DRIVER=softpipe, since Mesa keeps the driver it started with. Defined beside the X11
+// code that draws the probe; only the program links them.
 void selectLineSafeDriver(int argc, char** argv);
 void confirmLineSafeDriver();

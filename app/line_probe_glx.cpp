@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 #include <dlfcn.h>
 #include <limits.h>
+#include <link.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -60,6 +61,13 @@ void loadMesaAhead() {
     if (glx != nullptr && dlinfo(glx, RTLD_DI_ORIGIN, folder) == 0) {
         dlopen((std::string(folder) + "/dri/swrast_dri.so").c_str(), RTLD_NOW | RTLD_GLOBAL);
     }
+}
+
+// Whether the driver library of a known release is loaded (after loadMesaAhead).
+bool knownReleaseLoaded() {
+    return dl_iterate_phdr([](dl_phdr_info* library, size_t,
+                              void*) { return isKnownReleaseLibrary(library->dlpi_name) ? 1 : 0; },
+                           nullptr) != 0;
 }
 
 // The renderer's name and Mesa release as the screen tells them, before any context exists
@@ -198,7 +206,11 @@ RunningProbe startProbe(const char* driver) {
         _exit(0);
     }
     close(ends[1]);
-    probe.answers = ends[0];
+    if (probe.child < 0) {
+        close(ends[0]);
+    } else {
+        probe.answers = ends[0];
+    }
     return probe;
 }
 
@@ -231,18 +243,25 @@ void endProbe(RunningProbe& probe) {
     probe = RunningProbe{};
 }
 
-// The probe chooseGlDriver runs for softpipe: a child from start to end.
-ProbeResult probeInChild(const char* driver) {
-    RunningProbe probe = startProbe(driver);
+// The child's final message, skipping the one that only names the GL; nothing if it has none by
+// the deadline.
+std::optional<ProbeMessage> finalMessage(const RunningProbe& probe) {
     std::optional<ProbeMessage> message;
     while ((message = nextMessage(probe)) && !message->final) {
     }
+    return message;
+}
+
+// The probe chooseGlDriver runs for softpipe: a child from start to end.
+ProbeResult probeInChild(const char* driver) {
+    RunningProbe probe = startProbe(driver);
+    const std::optional<ProbeMessage> message = finalMessage(probe);
     endProbe(probe);
     return message ? message->result : ProbeResult{};
 }
 
-// The default GL's probe while it draws beside the toolkit's start, and the program's arguments
-// as main got them, to start it anew with softpipe if the drawing shows dropped lines.
+// The default GL's probe while it runs beside the toolkit's start, and the program's arguments as
+// main got them, to start it anew with softpipe if the probe shows dropped lines.
 RunningProbe drawing;
 std::vector<char*> arguments;
 
@@ -271,28 +290,32 @@ void selectLineSafeDriver(int argc, char** argv) {
     }
     probeDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(probeTimeoutMs);
     RunningProbe probe = startProbe(nullptr);
-    const std::optional<ProbeMessage> names = nextMessage(probe);
-    if (names && !names->final) {
-        drawing = probe;
-        arguments.assign(argv, argv + argc + 1);
-        return;
+    // Where the GL may be a known release, its names settle the verdict before the toolkit starts,
+    // sparing a second start with softpipe.
+    if (knownReleaseLoaded()) {
+        const std::optional<ProbeMessage> names = nextMessage(probe);
+        if (!names || names->final) {
+            endProbe(probe);
+            if (names) {
+                apply(chooseGlDriver(names->result, probeInChild));
+            }
+            return;
+        }
     }
-    endProbe(probe);
-    if (names) {
-        apply(chooseGlDriver(names->result, probeInChild));
-    }
+    drawing = probe;
+    arguments.assign(argv, argv + argc + 1);
 }
 
 void confirmLineSafeDriver() {
     if (drawing.child < 0) {
         return;
     }
-    const std::optional<ProbeMessage> drawn = nextMessage(drawing);
+    const std::optional<ProbeMessage> seen = finalMessage(drawing);
     endProbe(drawing);
-    if (!drawn) {
+    if (!seen) {
         return;
     }
-    const DriverChoice choice = chooseGlDriver(drawn->result, probeInChild);
+    const DriverChoice choice = chooseGlDriver(seen->result, probeInChild);
     apply(choice);
     if (choice.driver != nullptr) {
         // Mesa keeps the driver it started with; no window is open yet. The program's own path,

@@ -164,6 +164,12 @@ TEST(LineProbe, SettlesByNameOnlyWhatNeedsNoDrawing) {
     EXPECT_FALSE(resultWithoutDrawing(llvmpipe, nullptr).has_value());
     // Mesa's zink on lavapipe, llvmpipe's Vulkan sibling: not the llvmpipe known to drop them.
     EXPECT_FALSE(resultWithoutDrawing("zink (llvmpipe (LLVM 19.1.7, 256 bits))", debian13));
+    EXPECT_TRUE(isKnownReleaseLibrary("/usr/lib/x86_64-linux-gnu/libgallium-25.0.7-2+deb13u1.so"));
+    EXPECT_TRUE(isKnownReleaseLibrary("libgallium-25.0.7.so"));
+    for (const char* library : {"/usr/lib/libgallium-25.0.8.so", "/usr/lib/libgallium-25.0.70.so",
+                                "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", ""}) {
+        EXPECT_FALSE(isKnownReleaseLibrary(library)) << library;
+    }
     for (const char* other : {"softpipe", "AMD Radeon RX 6600 (radeonsi, navi23, LLVM 19.1.7)"}) {
         const auto drawn = resultWithoutDrawing(other, debian13);
         ASSERT_TRUE(drawn.has_value()) << other;
