@@ -63,8 +63,8 @@ struct DriverChoice {
 
 // Whether the file is the driver library of a known release: Mesa 25.0 (Debian 13) keeps its
 // drivers in libgallium-VERSION.so, which its GLX library links. Where none such is loaded, the
-// program does not wait for the GL's names before the toolkit starts: they are unlikely to settle
-// anything that cannot wait until the window is due.
+// program does not wait for the GL's names before the toolkit starts; should they name a known
+// release all the same, it starts anew with softpipe as after a drawing that shows dropped lines.
 bool isKnownReleaseLibrary(const char* path);
 
 // What start-up knows before any GL is loaded.

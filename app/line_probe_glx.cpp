@@ -1,6 +1,8 @@
-// The probe's drawing, through Xlib and GLX, in a child process: the program's own process must
-// not start a GL before it knows which driver to ask for (Mesa picks the driver when a GL first
-// opens the display), and a probe that crashes or hangs must not take the program with it.
+// The probe, through Xlib and GLX, in a child process, so that a probe that crashes or hangs does
+// not take the program with it. Mesa picks its driver once in a process, when its GL first opens
+// the display, so the program's own GL must start with the right one: it waits for the verdict
+// before glutInit where the GL's names can settle it, and otherwise starts itself anew should
+// the drawing call for softpipe.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <GL/glx.h>
@@ -61,7 +63,7 @@ bool offersDirectRendering(const char* name) {
 // the child inherits it, and the toolkit's GL finds it loaded. Loading it is most of the time a
 // GL takes to start, so the probe costs little more than its drawing. Mesa 25.0's GLX library
 // (Debian 13) links its drivers; Mesa 22.3 (Debian 12) loads them from the dri folder beside it,
-// swrast for software rendering, with the flags used here.
+// swrast for software rendering, with the flags Mesa's loader uses.
 void loadMesaAhead() {
     void* glx = dlopen("libGLX_mesa.so.0", RTLD_LAZY);
     char folder[PATH_MAX];
@@ -196,7 +198,7 @@ struct RunningProbe {
     int answers = -1;
 };
 
-// Whole start-up waits at most this long for the probes, from the first one's start.
+// Start-up waits for the probes until then at most: probeTimeoutMs after the first one started.
 std::chrono::steady_clock::time_point probeDeadline;
 
 RunningProbe startProbe(const char* driver) {
