@@ -12,6 +12,7 @@
 #include <link.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -208,8 +209,14 @@ RunningProbe startProbe(const char* driver) {
     if (pipe(ends) != 0) {
         return probe;
     }
+    const pid_t program = getpid();
     probe.child = fork();
     if (probe.child == 0) {
+        // Ends with the program, should it end first, e.g. when glutInit cannot open the display.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != program) {
+            _exit(0);
+        }
         close(ends[0]);
         runProbe(driver, ends[1]);
         _exit(0);
