@@ -2,12 +2,16 @@
 //
 // Mesa 25.0's software renderer llvmpipe loses such segments when it draws into a window: in this
 // scene they are the grid lines that run toward the viewer, the outer planets' radius lines and
-// parts of orbits. Before the program's window opens, a child process draws a few probe segments
-// with the scene's own projection into an unmapped window of the same kind and reads them back.
-// If the GL drops them and the user has not chosen a Mesa driver (GALLIUM_DRIVER unset), the
-// program asks Mesa for its softpipe renderer, which draws them, and says so on standard error.
-// Where the GL draws them, which is nearly everywhere, nothing changes.
+// parts of orbits. Only llvmpipe has been seen to do so, so only where Mesa may draw in software
+// is anything checked. Before the program's window opens, a child process asks the GL which
+// renderer and release it uses; for llvmpipe of a release not known already, it draws a few probe
+// segments with the scene's own projection into an unmapped window of the same kind and reads
+// them back. If the GL drops them and the user has not chosen a Mesa driver (GALLIUM_DRIVER
+// unset), the program asks Mesa for its softpipe renderer, which draws them, and says so on
+// standard error. Where the GL draws them, which is nearly everywhere, nothing changes.
 #pragma once
+
+#include <optional>
 
 // Side of the probe's square window, in pixels.
 inline constexpr int probeSize = 200;
@@ -32,11 +36,20 @@ enum class ProbeVerdict { drawsLines, dropsLines, inconclusive };
 // with lit pixels away from every segment shows a GL that smears them.
 ProbeVerdict judgeProbeImage(const unsigned char* lit);
 
-// What one probe saw: its verdict and the GL's renderer name (GL_RENDERER).
+// What one probe saw: its verdict and the GL's renderer name (GL_RENDERER). knownRelease tells
+// that the verdict comes from a Mesa release whose llvmpipe is known to drop the lines and whose
+// softpipe is known to draw them, not from a drawing.
 struct ProbeResult {
     ProbeVerdict verdict = ProbeVerdict::inconclusive;
     char renderer[96] = "";
+    bool knownRelease = false;
 };
+
+// What the GL's names settle before anything is drawn: a renderer other than llvmpipe draws the
+// lines, llvmpipe of a known release (mesaVersion: major, minor, patch) drops them. Returns
+// nothing where the probe must draw: llvmpipe of any other release or of an unknown one
+// (mesaVersion nullptr), or a renderer built on llvmpipe.
+std::optional<ProbeResult> resultWithoutDrawing(const char* renderer, const int* mesaVersion);
 
 // Runs the probe with the Mesa driver named (nullptr: the GL's default choice).
 using LineProbe = ProbeResult (*)(const char* driver);
@@ -48,16 +61,44 @@ struct DriverChoice {
     char message[320] = "";
 };
 
-// userDriver is GALLIUM_DRIVER as the user left it, nullptr when unset; a driver the user chose
-// is never overridden and nothing is probed. Otherwise the default GL is probed, and softpipe
-// too if the default drops lines.
-DriverChoice chooseGlDriver(const char* userDriver, LineProbe probe);
+// Whether the file is the driver library of a known release: Mesa 25.0 (Debian 13) keeps its
+// drivers in libgallium-VERSION.so, which its GLX library links. Where none such is loaded, the
+// program does not wait for the GL's names before the toolkit starts; should they name a known
+// release all the same, it starts anew with softpipe as after a drawing that shows dropped lines.
+bool isKnownReleaseLibrary(const char* path);
+
+// What start-up knows before any GL is loaded.
+struct GlSetting {
+    // GALLIUM_DRIVER as the user left it, nullptr when unset.
+    const char* userDriver = nullptr;
+    // LIBGL_ALWAYS_SOFTWARE or MESA_LOADER_DRIVER_OVERRIDE is set: Mesa may draw in software
+    // even where the X server offers a GPU.
+    bool softwareAsked = false;
+    // The display is reached through a local socket and its X server offers DRI3 or DRI2, so Mesa
+    // draws with the GPU's driver, not in software.
+    bool directRendering = false;
+};
+
+// Whether the default GL is probed at all: not where the user chose a driver, which is never
+// overridden, nor where Mesa draws with a GPU.
+bool needsProbe(const GlSetting& setting);
+
+// What the program does once the default GL's probe has answered: where it drops lines, softpipe
+// is asked for if its release is a known one or if softpipe's own probe shows it drawing them.
+DriverChoice chooseGlDriver(const ProbeResult& standard, LineProbe probe);
 
 // The display the toolkit will open: the value of a -display option among the arguments, else
 // nullptr, which means DISPLAY.
 const char* displayArgument(int argc, char** argv);
 
-// The check itself, run first thing in main, before the toolkit starts: probes in child processes
-// on the toolkit's display, then sets GALLIUM_DRIVER and prints the line that chooseGlDriver asks
-// for. Defined beside the X11 code that draws the probe; only the program links it.
+// The check itself, in two steps around the toolkit's start. selectLineSafeDriver, first thing in
+// main, before glutInit: skips the check where nothing needs probing, otherwise starts the probe
+// in a child process on the toolkit's display. Where the GL may be a known release it waits for
+// the GL's names, and if they settle the verdict, sets GALLIUM_DRIVER and prints the line that
+// chooseGlDriver asks for. Otherwise the child goes on while glutInit starts the default GL, and
+// confirmLineSafeDriver, after glutInit and before the window opens, waits for its verdict and
+// prints the line; where softpipe is then chosen, it starts the program anew with
+// GALLIUM_DRIVER=softpipe, since Mesa keeps the driver it started with. Defined beside the X11
+// code that draws the probe; only the program links them.
 void selectLineSafeDriver(int argc, char** argv);
+void confirmLineSafeDriver();

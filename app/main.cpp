@@ -2,12 +2,17 @@
 //
 // Start-up opens the window, builds the scene and hands control to the toolkit's loop, which
 // never returns; the process ends when the toolkit ends it, for instance when the window closes.
+#include <GL/freeglut.h>
+
 #include "app/line_probe.h"
 #include "app/program.h"
 
 int main(int argc, char** argv) {
-    // Before the toolkit loads a GL: steer Mesa away from a renderer that drops far-reaching lines.
+    // Steer Mesa away from a renderer that drops far-reaching lines: before the toolkit loads a GL
+    // and, where the probe has to draw, again before the window opens.
     selectLineSafeDriver(argc, argv);
-    runProgram(argc, argv);
+    glutInit(&argc, argv);
+    confirmLineSafeDriver();
+    openWindowAndRun();
     return 0;
 }

@@ -7,8 +7,7 @@
 #include "model/init_scene.h"
 #include "render/frame.h"
 
-void runProgram(int& argc, char** argv) {
-    glutInit(&argc, argv);
+void openWindowAndRun() {
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE);
     glutInitWindowSize(1024, 768);
     glutInitWindowPosition(0, 0);

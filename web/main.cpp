@@ -3,9 +3,12 @@
 // The window is the page's canvas. The toolkit's loop never returns here: it hands control to the
 // browser's animation frames, which run the program until the page is closed. There is no line
 // probe: the browser's WebGL is not Mesa's window-system GL.
+#include <GL/freeglut.h>
+
 #include "app/program.h"
 
 int main(int argc, char** argv) {
-    runProgram(argc, argv);
+    glutInit(&argc, argv);
+    openWindowAndRun();
     return 0;
 }

@@ -83,52 +83,98 @@ TEST(LineProbe, JudgesWhetherTheFarReachingSegmentsWereDrawn) {
     EXPECT_EQ(judgeProbeImage(smeared.data()), ProbeVerdict::dropsLines);
 }
 
-// A fake probe: the verdicts for the default GL and for softpipe, and the drivers it was run with.
-struct FakeProbe {
-    ProbeVerdict standard, softpipe;
-    std::vector<std::string> runs;
-};
-FakeProbe* fake = nullptr;
+// A fake softpipe probe: its verdict, and how often it ran.
+ProbeVerdict softpipeVerdict;
+int softpipeRuns = 0;
 
-ProbeResult probeFake(const char* driver) {
-    fake->runs.push_back(driver == nullptr ? "default" : driver);
+ProbeResult probeSoftpipe(const char* driver) {
+    EXPECT_STREQ(driver, "softpipe");
+    ++softpipeRuns;
     ProbeResult result;
-    result.verdict = driver == nullptr ? fake->standard : fake->softpipe;
-    std::snprintf(result.renderer, sizeof result.renderer, "%s", driver ? driver : "llvmpipe");
+    result.verdict = softpipeVerdict;
     return result;
 }
 
-TEST(LineProbe, SwitchesToSoftpipeOnlyWhenTheDefaultDropsLinesAndSoftpipeDoesNot) {
+TEST(LineProbe, SwitchesToSoftpipeOnlyWhereTheDefaultDropsLinesAndSoftpipeDrawsThem) {
     using V = ProbeVerdict;
     struct Case {
-        const char* user;
         V standard, softpipe;
-        std::vector<std::string> runs;
+        bool knownRelease;
+        int softpipeRuns;
         const char* driver;
         bool says;
     };
     const Case cases[] = {
-        {nullptr, V::drawsLines, V::drawsLines, {"default"}, nullptr, false},
-        {nullptr, V::inconclusive, V::drawsLines, {"default"}, nullptr, false},
-        {nullptr, V::dropsLines, V::drawsLines, {"default", "softpipe"}, "softpipe", true},
-        {nullptr, V::dropsLines, V::dropsLines, {"default", "softpipe"}, nullptr, true},
-        {nullptr, V::dropsLines, V::inconclusive, {"default", "softpipe"}, nullptr, true},
-        // A driver the user chose is kept, whatever it would draw, and nothing is probed.
-        {"llvmpipe", V::dropsLines, V::drawsLines, {}, nullptr, false},
-        {"", V::dropsLines, V::drawsLines, {}, nullptr, false},
+        {V::drawsLines, V::drawsLines, false, 0, nullptr, false},
+        {V::inconclusive, V::drawsLines, false, 0, nullptr, false},
+        {V::dropsLines, V::drawsLines, false, 1, "softpipe", true},
+        {V::dropsLines, V::dropsLines, false, 1, nullptr, true},
+        {V::dropsLines, V::inconclusive, false, 1, nullptr, true},
+        // A release known to drop the lines is known to draw them with softpipe.
+        {V::dropsLines, V::dropsLines, true, 0, "softpipe", true},
     };
     for (const Case& c : cases) {
-        FakeProbe probe{c.standard, c.softpipe, {}};
-        fake = &probe;
-        const DriverChoice choice = chooseGlDriver(c.user, probeFake);
+        ProbeResult standard;
+        standard.verdict = c.standard;
+        standard.knownRelease = c.knownRelease;
+        std::snprintf(standard.renderer, sizeof standard.renderer, "llvmpipe");
+        softpipeVerdict = c.softpipe;
+        softpipeRuns = 0;
+        const DriverChoice choice = chooseGlDriver(standard, probeSoftpipe);
         SCOPED_TRACE(choice.message);
-        EXPECT_EQ(probe.runs, c.runs);
+        EXPECT_EQ(softpipeRuns, c.softpipeRuns);
         EXPECT_STREQ(choice.driver, c.driver);
         EXPECT_EQ(choice.message[0] != '\0', c.says);
         if (c.says) {
             EXPECT_NE(std::string(choice.message).find("\"llvmpipe\""), std::string::npos);
             EXPECT_EQ(std::string(choice.message).find('\n'), std::string::npos);
         }
+    }
+}
+
+// A driver the user chose is kept whatever it would draw, even an empty one; a GPU is not probed
+// unless software rendering is asked for.
+TEST(LineProbe, ProbesOnlyWhereMesaMayDrawInSoftwareAndTheUserChoseNoDriver) {
+    const auto needs = [](const char* user, bool software, bool direct) {
+        GlSetting setting;
+        setting.userDriver = user;
+        setting.softwareAsked = software;
+        setting.directRendering = direct;
+        return needsProbe(setting);
+    };
+    EXPECT_TRUE(needs(nullptr, false, false));
+    EXPECT_TRUE(needs(nullptr, true, false));
+    EXPECT_FALSE(needs(nullptr, false, true));
+    EXPECT_TRUE(needs(nullptr, true, true));
+    EXPECT_FALSE(needs("llvmpipe", false, false));
+    EXPECT_FALSE(needs("", true, false));
+}
+
+// Only llvmpipe is drawn; of it, only a release known to drop the lines is judged by name.
+TEST(LineProbe, SettlesByNameOnlyWhatNeedsNoDrawing) {
+    const int debian13[] = {25, 0, 7}, debian12[] = {22, 3, 6}, next[] = {25, 0, 8};
+    const char* llvmpipe = "llvmpipe (LLVM 19.1.7, 256 bits)";
+    const auto known = resultWithoutDrawing(llvmpipe, debian13);
+    ASSERT_TRUE(known.has_value());
+    EXPECT_EQ(known->verdict, ProbeVerdict::dropsLines);
+    EXPECT_TRUE(known->knownRelease);
+    EXPECT_STREQ(known->renderer, llvmpipe);
+    EXPECT_FALSE(resultWithoutDrawing(llvmpipe, debian12).has_value());
+    EXPECT_FALSE(resultWithoutDrawing(llvmpipe, next).has_value());
+    EXPECT_FALSE(resultWithoutDrawing(llvmpipe, nullptr).has_value());
+    // Mesa's zink on lavapipe, llvmpipe's Vulkan sibling: not the llvmpipe known to drop them.
+    EXPECT_FALSE(resultWithoutDrawing("zink (llvmpipe (LLVM 19.1.7, 256 bits))", debian13));
+    EXPECT_TRUE(isKnownReleaseLibrary("/usr/lib/x86_64-linux-gnu/libgallium-25.0.7-2+deb13u1.so"));
+    EXPECT_TRUE(isKnownReleaseLibrary("libgallium-25.0.7.so"));
+    for (const char* library : {"/usr/lib/libgallium-25.0.8.so", "/usr/lib/libgallium-25.0.70.so",
+                                "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", ""}) {
+        EXPECT_FALSE(isKnownReleaseLibrary(library)) << library;
+    }
+    for (const char* other : {"softpipe", "AMD Radeon RX 6600 (radeonsi, navi23, LLVM 19.1.7)"}) {
+        const auto drawn = resultWithoutDrawing(other, debian13);
+        ASSERT_TRUE(drawn.has_value()) << other;
+        EXPECT_EQ(drawn->verdict, ProbeVerdict::drawsLines);
+        EXPECT_FALSE(drawn->knownRelease);
     }
 }
 

@@ -108,8 +108,9 @@ class App:
     def __init__(self, server, name, environment=None):
         self.server = server
         self.name = name
-        self.env = dict(os.environ, DISPLAY=server.name, LIBGL_ALWAYS_SOFTWARE="1",
-                        **(environment or {}))
+        env = dict(os.environ, DISPLAY=server.name, LIBGL_ALWAYS_SOFTWARE="1")
+        env.update(environment or {})
+        self.env = {key: value for key, value in env.items() if value is not None}
         self.process = subprocess.Popen(
             [BINARY], env=self.env, stdin=subprocess.DEVNULL,
             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
@@ -250,7 +251,7 @@ class App:
 
 class ProgramTestCase(unittest.TestCase):
     """Starts Xvfb and the program before each test, stops both after it. A test case sets
-    `environment` for variables of its own in the program's environment."""
+    `environment` for variables of its own in the program's environment (None leaves one out)."""
 
     environment = None
 

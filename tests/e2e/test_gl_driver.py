@@ -52,6 +52,16 @@ class DriverChoiceTest(harness.ProgramTestCase):
         shot = picture.capture_until(chosen, "llvmpipe", picture.drawn)
         self.assertEqual(chosen.stderr.lines(), [], "a chosen driver was not simply kept")
         self.assertNotEqual(llvmpipe_threads(chosen), [], "GALLIUM_DRIVER=llvmpipe was overridden")
+        chosen.stop()
+
+        # Without LIBGL_ALWAYS_SOFTWARE the program must see for itself that Mesa draws in
+        # software here (Xvfb offers no DRI), and choose as it did with it.
+        plain = harness.App(self.server, "plain", {"LIBGL_ALWAYS_SOFTWARE": None})
+        self.addCleanup(plain.stop)
+        plain.wait_for_window()
+        picture.capture_until(plain, "plain", picture.drawn)  # its renderer's threads run by now
+        self.assertEqual((plain.stderr.lines(), llvmpipe_threads(plain) != []),
+                         (said, threads != []), "chose otherwise without LIBGL_ALWAYS_SOFTWARE")
 
         if every_grid_line_drawn(shot):
             self.assertEqual(said, [], "switched although llvmpipe draws every line")
