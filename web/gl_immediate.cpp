@@ -28,6 +28,7 @@ struct ClipVertex {
 struct StagedVertex {
     double x, y, z, w;
     std::uint32_t rgba;
+    bool insideBand;  // inside the guard band below, so a segment between two such needs no cut
 };
 
 struct Primitive {
@@ -121,7 +122,8 @@ void recordVertex(double x, double y, double z) {
     v.z = m[2] * x + m[6] * y + m[10] * z + m[14];
     v.w = m[3] * x + m[7] * y + m[11] * z + m[15];
     v.rgba = gl.colour;
-    gl.stagedInsideBand = gl.stagedInsideBand && insideGuardBand(v);
+    v.insideBand = insideGuardBand(v);
+    gl.stagedInsideBand = gl.stagedInsideBand && v.insideBand;
 }
 
 void appendVertex(double x, double y, double z, double w, std::uint32_t rgba) {
@@ -135,6 +137,15 @@ void appendVertex(double x, double y, double z, double w, std::uint32_t rgba) {
 
 // Liang-Barsky in homogeneous coordinates: appends the part of a-b inside the band, if any.
 void appendClippedSegment(const StagedVertex& a, const StagedVertex& b) {
+    if (a.insideBand && b.insideBand) {
+        if (gl.vertexCount + 2 > immediateMaxVertices) {
+            gl.lastFrame.overflowed = 1;
+            return;
+        }
+        appendVertex(a.x, a.y, a.z, a.w, a.rgba);
+        appendVertex(b.x, b.y, b.z, b.w, b.rgba);
+        return;
+    }
     // Each entry is >= 0 on the inner side of one plane: right, left, top, bottom, far, near.
     const auto planes = [](const StagedVertex& v, double out[6]) {
         out[0] = guardBand * v.w - v.x;
