@@ -72,13 +72,17 @@ bool buildWireSphere(WireShape& shape, double radius, int slices, int stacks) {
 
     // Top pole, then each stack boundary from the top, going round the slices clockwise seen
     // from +z (the slice circle is sampled with -slices), then the bottom pole.
+    // The slice circle's samples are worked out once, not once per stack: the same values.
+    static CircleSample around[wireMaxVertices];
+    for (int j = 0; j < slices; ++j) {
+        around[j] = circleSample(-slices, j, false);
+    }
     addVertex(shape, 0.0f, 0.0f, r);
     for (int i = 1; i < stacks; ++i) {
         const CircleSample polar = circleSample(stacks, i, true);
         for (int j = 0; j < slices; ++j) {
-            const CircleSample around = circleSample(-slices, j, false);
-            const float x = around.cos * polar.sin;
-            const float y = around.sin * polar.sin;
+            const float x = around[j].cos * polar.sin;
+            const float y = around[j].sin * polar.sin;
             const float z = polar.cos;
             addVertex(shape, x * r, y * r, z * r);
         }
@@ -119,13 +123,16 @@ bool buildWireTorus(WireShape& shape, double innerRadius, double outerRadius, in
     // Ring by ring round the axis, side by side round the tube (the tube circle sampled with
     // -sides). The product and the sum are separate statements so that no compiler fuses them
     // into one multiply-add, which would round once instead of twice.
+    static CircleSample tube[wireMaxVertices];
+    for (int i = 0; i < sides; ++i) {
+        tube[i] = circleSample(-sides, i, false);
+    }
     for (int j = 0; j < rings; ++j) {
         const CircleSample psi = circleSample(rings, j, false);
         for (int i = 0; i < sides; ++i) {
-            const CircleSample phi = circleSample(-sides, i, false);
-            const float tubeOffset = phi.cos * inner;
+            const float tubeOffset = tube[i].cos * inner;
             const float distance = outer + tubeOffset;
-            addVertex(shape, psi.cos * distance, psi.sin * distance, phi.sin * inner);
+            addVertex(shape, psi.cos * distance, psi.sin * distance, tube[i].sin * inner);
         }
     }
 
