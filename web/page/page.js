@@ -179,10 +179,6 @@
     startDistance: 0,
   };
 
-  function touchPoint(touch) {
-    return canvasPosition(touch);
-  }
-
   function midpoint(a, b) {
     return [Math.floor((a[0] + b[0]) / 2), Math.floor((a[1] + b[1]) / 2)];
   }
@@ -202,7 +198,7 @@
   }
 
   function twoFingers(touches) {
-    return [touchPoint(touches[0]), touchPoint(touches[1])];
+    return [canvasPosition(touches[0]), canvasPosition(touches[1])];
   }
 
   canvas.addEventListener('touchstart', (event) => {
@@ -212,7 +208,7 @@
     const touches = event.touches;
     if (touches.length === 1 && gesture.kind === null) {
       gesture.kind = 'one';
-      pressButtons([2], touchPoint(touches[0]));
+      pressButtons([2], canvasPosition(touches[0]));
     } else if (touches.length === 2 && (gesture.kind === 'one' || gesture.kind === null)) {
       const [a, b] = twoFingers(touches);
       releaseButtons(lastPointer);
@@ -227,7 +223,7 @@
     if (!ready) return;
     const touches = event.touches;
     if (gesture.kind === 'one' && touches.length === 1) {
-      const [x, y] = touchPoint(touches[0]);
+      const [x, y] = canvasPosition(touches[0]);
       Module._webMotion(x, y);
       return;
     }
