@@ -14,7 +14,7 @@ struct Matrix {
 
 constexpr Matrix identity = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
 
-// The depths GL guarantees at least: 32 model-view and 2 projection matrices.
+// At least the depths GL guarantees: 32 model-view and 2 projection matrices.
 constexpr int modelViewDepth = 32;
 constexpr int projectionDepth = 4;
 
@@ -135,13 +135,21 @@ void appendVertex(double x, double y, double z, double w, std::uint32_t rgba) {
     v.rgba = rgba;
 }
 
+// Whether two more vertices fit; a frame that runs out says so in its counts.
+bool roomForSegment() {
+    if (gl.vertexCount + 2 > immediateMaxVertices) {
+        gl.lastFrame.overflowed = 1;
+        return false;
+    }
+    return true;
+}
+
 // Liang-Barsky in homogeneous coordinates: appends the part of a-b inside the band, if any.
 void appendClippedSegment(const StagedVertex& a, const StagedVertex& b) {
+    if (!roomForSegment()) {
+        return;
+    }
     if (a.insideBand && b.insideBand) {
-        if (gl.vertexCount + 2 > immediateMaxVertices) {
-            gl.lastFrame.overflowed = 1;
-            return;
-        }
         appendVertex(a.x, a.y, a.z, a.w, a.rgba);
         appendVertex(b.x, b.y, b.z, b.w, b.rgba);
         return;
@@ -174,10 +182,6 @@ void appendClippedSegment(const StagedVertex& a, const StagedVertex& b) {
         }
     }
     if (from >= to) {
-        return;
-    }
-    if (gl.vertexCount + 2 > immediateMaxVertices) {
-        gl.lastFrame.overflowed = 1;
         return;
     }
     const double ends[2] = {from, to};
