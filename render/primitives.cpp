@@ -8,22 +8,23 @@
 #include <cstring>
 
 #include "model/scene_state.h"
+#include "render/extended_product.h"
 
 namespace {
 
 // A ring is drawn as a line loop rather than as a one-ring wire torus, which this toolkit draws
 // as nothing at all. The unit circle of each segment count in use is worked out once, so a frame
-// of some 60,000 ring vertices costs two multiplications per vertex, not a sine and a cosine.
+// of some 60,000 ring vertices costs two extended products per vertex, not a sine and a cosine.
 struct UnitCircle {
     int segments;
-    long double cosines[1000];
-    long double sines[1000];
+    ExtendedFactor<long double> cosines[1000];
+    ExtendedFactor<long double> sines[1000];
 
     explicit UnitCircle(int n) : segments(n), cosines{}, sines{} {
         for (int k = 1; k <= n; ++k) {
             const long double phi = 2 * pi * k / n;
-            cosines[k - 1] = std::cos(phi);
-            sines[k - 1] = std::sin(phi);
+            cosines[k - 1] = extendedFactor(std::cos(phi));
+            sines[k - 1] = extendedFactor(std::sin(phi));
         }
     }
 };
@@ -103,9 +104,10 @@ const KeptRing* keptRing(long double radius, int segments, const UnitCircle& cir
     }
     free->radius = radius;
     free->segments = segments;
+    const ExtendedFactor<long double> r = extendedFactor(radius);
     for (int k = 0; k < segments; ++k) {
-        free->x[k] = static_cast<double>(radius * circle.cosines[k]);
-        free->z[k] = static_cast<double>(radius * circle.sines[k]);
+        free->x[k] = productAsDouble(r, circle.cosines[k]);
+        free->z[k] = productAsDouble(r, circle.sines[k]);
     }
     return free;
 }
@@ -138,9 +140,10 @@ void drawRing(long double radius, int segments) {
             glVertex3d(kept->x[k], 0, kept->z[k]);
         }
     } else if (circle != nullptr) {
+        const ExtendedFactor<long double> r = extendedFactor(radius);
         for (int k = 0; k < segments; ++k) {
-            glVertex3d(static_cast<double>(radius * circle->cosines[k]), 0,
-                       static_cast<double>(radius * circle->sines[k]));
+            glVertex3d(productAsDouble(r, circle->cosines[k]), 0,
+                       productAsDouble(r, circle->sines[k]));
         }
     } else {
         for (int k = 1; k <= segments; ++k) {
