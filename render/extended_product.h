@@ -6,12 +6,12 @@
 //
 // How: both factors are split once into doubles, x = hi + lo + (a rest below 2^-106 |x|), and hi
 // into two halves of 26 bits, so that hi_a * hi_b is exact as a pair of doubles (Dekker's
-// product). With the cross terms the pair gives the product to within 2^-100 of it, as t + d
-// where t is the nearest double. The extended product rounds first to the long double's own
-// precision (64 or 113 bits), within 2^-64 of the product, and then to double: that gives t too
-// unless the product lies within those bounds of a point halfway between t and a neighbour. Only
-// then, one product in a few hundred with 64 bits and next to never with 113, is the product
-// worked out in long double after all.
+// product). With the cross terms the pair gives the product to a relative 2^-100, as t + d where
+// t is the nearest double. The extended product rounds first to the long double's own precision
+// (64 or 113 bits), within a relative 2^-64, and then to double: that gives t too unless the
+// product lies within those bounds of a point halfway between t and a neighbour. Only then, one
+// product in a few hundred with 64 bits and next to never with 113, is the product worked out in
+// long double after all.
 //
 // The splitting needs double arithmetic that rounds every operation as written: no excess
 // precision and no fused multiply-adds (the build turns contraction off).
@@ -28,26 +28,23 @@ static_assert(std::numeric_limits<long double>::digits == 53 ||
                   std::numeric_limits<long double>::digits >= 64,
               "a long double product is rounded once, or first to at least 64 bits");
 
-// A factor, kept whole for the slow path and split for the fast one.
-template <typename Extended>
-struct ExtendedFactor {
-    Extended value = 0;
+// A factor split for the fast path; the factor itself is kept beside it for the slow one.
+struct SplitFactor {
     double hi = 0;     // the nearest double
-    double lo = 0;     // the nearest double to value - hi
+    double lo = 0;     // the nearest double to the factor - hi
     double hiTop = 0;  // hi = hiTop + hiBottom, each of at most 26 significant bits
     double hiBottom = 0;
-    bool split = false;  // finite, nonzero and far from overflow and underflow: the fast path holds
+    bool usable = false;  // finite, nonzero and far from overflow and underflow
 };
 
 template <typename Extended>
-ExtendedFactor<Extended> extendedFactor(Extended value) {
+SplitFactor splitFactor(Extended value) {
     static_assert(std::numeric_limits<double>::digits == 53);
-    ExtendedFactor<Extended> f;
-    f.value = value;
+    SplitFactor f;
     f.hi = static_cast<double>(value);
     const double magnitude = std::fabs(f.hi);
-    f.split = magnitude >= 0x1p-400 && magnitude <= 0x1p400;
-    if (f.split) {
+    f.usable = magnitude >= 0x1p-400 && magnitude <= 0x1p400;
+    if (f.usable) {
         f.lo = static_cast<double>(value - static_cast<Extended>(f.hi));
         const double scaled = 134217729.0 * f.hi;  // 2^27 + 1: Veltkamp's split
         f.hiTop = scaled - (scaled - f.hi);
@@ -56,16 +53,17 @@ ExtendedFactor<Extended> extendedFactor(Extended value) {
     return f;
 }
 
+// static_cast<double>(a * b), given the factors with their splits.
 template <typename Extended>
-double productAsDouble(const ExtendedFactor<Extended>& a, const ExtendedFactor<Extended>& b) {
-    if (!a.split || !b.split) {
-        return static_cast<double>(a.value * b.value);
+double productAsDouble(Extended a, const SplitFactor& as, Extended b, const SplitFactor& bs) {
+    if (!as.usable || !bs.usable) {
+        return static_cast<double>(a * b);
     }
-    // p + e = a.hi * b.hi exactly.
-    const double p = a.hi * b.hi;
-    const double e = ((a.hiTop * b.hiTop - p) + a.hiTop * b.hiBottom + a.hiBottom * b.hiTop) +
-                     a.hiBottom * b.hiBottom;
-    const double tail = e + (a.hi * b.lo + a.lo * b.hi);
+    // p + e = as.hi * bs.hi exactly.
+    const double p = as.hi * bs.hi;
+    const double e = ((as.hiTop * bs.hiTop - p) + as.hiTop * bs.hiBottom + as.hiBottom * bs.hiTop) +
+                     as.hiBottom * bs.hiBottom;
+    const double tail = e + (as.hi * bs.lo + as.lo * bs.hi);
     // t + d = p + tail exactly, t the nearest double.
     const double t = p + tail;
     const double d = tail - (t - p);
@@ -83,7 +81,7 @@ double productAsDouble(const ExtendedFactor<Extended>& a, const ExtendedFactor<E
     const double margin = binade * 0x1p-61;
     const double away = std::fabs(d);
     if (std::fabs(away - half) <= margin || std::fabs(away - quarter) <= margin) {
-        return static_cast<double>(a.value * b.value);
+        return static_cast<double>(a * b);
     }
     return t;
 }

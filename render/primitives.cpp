@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "model/scene_state.h"
 #include "render/extended_product.h"
@@ -15,16 +16,37 @@ namespace {
 // A ring is drawn as a line loop rather than as a one-ring wire torus, which this toolkit draws
 // as nothing at all. The unit circle of each segment count in use is worked out once, so a frame
 // of some 60,000 ring vertices costs two extended products per vertex, not a sine and a cosine.
+// The 80-bit long double of x86 multiplies in hardware, faster than productAsDouble; wider ones
+// (128 bits in WebAssembly) multiply in software, far slower, and there the split samples serve.
+constexpr bool splitProducts = std::numeric_limits<long double>::digits > 64;
+
 struct UnitCircle {
     int segments;
-    ExtendedFactor<long double> cosines[1000];
-    ExtendedFactor<long double> sines[1000];
+    long double cosines[1000];
+    long double sines[1000];
+    SplitFactor cosineSplits[1000];
+    SplitFactor sineSplits[1000];
 
-    explicit UnitCircle(int n) : segments(n), cosines{}, sines{} {
+    explicit UnitCircle(int n) : segments(n), cosines{}, sines{}, cosineSplits{}, sineSplits{} {
         for (int k = 1; k <= n; ++k) {
             const long double phi = 2 * pi * k / n;
-            cosines[k - 1] = extendedFactor(std::cos(phi));
-            sines[k - 1] = extendedFactor(std::sin(phi));
+            cosines[k - 1] = std::cos(phi);
+            sines[k - 1] = std::sin(phi);
+            cosineSplits[k - 1] = splitFactor(cosines[k - 1]);
+            sineSplits[k - 1] = splitFactor(sines[k - 1]);
+        }
+    }
+
+    // Vertex k of the circle of this radius: static_cast<double>(radius * cosines[k]) and the
+    // same of sines[k], however worked out.
+    void vertex(long double radius, const SplitFactor& radiusSplit, int k, double& x,
+                double& z) const {
+        if constexpr (splitProducts) {
+            x = productAsDouble(radius, radiusSplit, cosines[k], cosineSplits[k]);
+            z = productAsDouble(radius, radiusSplit, sines[k], sineSplits[k]);
+        } else {
+            x = static_cast<double>(radius * cosines[k]);
+            z = static_cast<double>(radius * sines[k]);
         }
     }
 };
@@ -104,10 +126,9 @@ const KeptRing* keptRing(long double radius, int segments, const UnitCircle& cir
     }
     free->radius = radius;
     free->segments = segments;
-    const ExtendedFactor<long double> r = extendedFactor(radius);
+    const SplitFactor split = splitFactor(radius);
     for (int k = 0; k < segments; ++k) {
-        free->x[k] = productAsDouble(r, circle.cosines[k]);
-        free->z[k] = productAsDouble(r, circle.sines[k]);
+        circle.vertex(radius, split, k, free->x[k], free->z[k]);
     }
     return free;
 }
@@ -140,10 +161,12 @@ void drawRing(long double radius, int segments) {
             glVertex3d(kept->x[k], 0, kept->z[k]);
         }
     } else if (circle != nullptr) {
-        const ExtendedFactor<long double> r = extendedFactor(radius);
+        const SplitFactor split = splitFactor(radius);
         for (int k = 0; k < segments; ++k) {
-            glVertex3d(productAsDouble(r, circle->cosines[k]), 0,
-                       productAsDouble(r, circle->sines[k]));
+            double x = 0;
+            double z = 0;
+            circle->vertex(radius, split, k, x, z);
+            glVertex3d(x, 0, z);
         }
     } else {
         for (int k = 1; k <= segments; ++k) {

@@ -26,7 +26,7 @@ void checkRandomProducts(unsigned seed) {
                            (1 + static_cast<Extended>(unit(random)) * 0x1p-30);
         const Extended b = static_cast<Extended>(unit(random)) +
                            static_cast<Extended>(unit(random)) * static_cast<Extended>(0x1p-60);
-        ASSERT_TRUE(sameBits(productAsDouble(extendedFactor(a), extendedFactor(b)),
+        ASSERT_TRUE(sameBits(productAsDouble(a, splitFactor(a), b, splitFactor(b)),
                              static_cast<double>(a * b)))
             << n;
     }
@@ -49,7 +49,7 @@ void checkProductsNearHalfway(unsigned seed) {
         const Extended b = halfway / a *
                            (1 + offset(random) * std::numeric_limits<double>::epsilon() *
                                     static_cast<Extended>(0x1p-16));
-        ASSERT_TRUE(sameBits(productAsDouble(extendedFactor(a), extendedFactor(b)),
+        ASSERT_TRUE(sameBits(productAsDouble(a, splitFactor(a), b, splitFactor(b)),
                              static_cast<double>(a * b)))
             << n;
     }
@@ -67,7 +67,7 @@ TEST(ProductAsDouble, FactorsOutsideTheSplitsRangeGiveTheLongDoubleProduct) {
     const long double values[] = {0.0L, -0.0L, 1e-130L, 3e150L, 1e-300L, 6.123233995736766e-17L};
     for (const long double a : values) {
         for (const long double b : {-0.75L, 149597870.7L, 1e200L}) {
-            EXPECT_TRUE(sameBits(productAsDouble(extendedFactor(a), extendedFactor(b)),
+            EXPECT_TRUE(sameBits(productAsDouble(a, splitFactor(a), b, splitFactor(b)),
                                  static_cast<double>(a * b)))
                 << static_cast<double>(a) << " * " << static_cast<double>(b);
         }
