@@ -136,7 +136,8 @@ bool isKnownReleaseLibrary(const char* path) {
 }
 
 bool needsProbe(const GlSetting& setting) {
-    return setting.userDriver == nullptr && (!setting.directRendering || setting.softwareAsked);
+    return setting.userDriver == nullptr && !setting.probeFailed &&
+           (!setting.directRendering || setting.softwareAsked);
 }
 
 DriverChoice chooseGlDriver(const ProbeResult& standard, LineProbe probe) {

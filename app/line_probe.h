@@ -3,10 +3,10 @@
 // Mesa 25.0's software renderer llvmpipe loses such segments when it draws into a window: in this
 // scene they are the grid lines that run toward the viewer, the outer planets' radius lines and
 // parts of orbits. Only llvmpipe has been seen to do so, so only where Mesa may draw in software
-// is anything checked. Before the program's window opens, a child process asks the GL which
-// renderer and release it uses; for llvmpipe of a release not known already, it draws a few probe
-// segments with the scene's own projection into an unmapped window of the same kind and reads
-// them back. If the GL drops them and the user has not chosen a Mesa driver (GALLIUM_DRIVER
+// is anything checked. Before the program's window opens, the program asks the GL which renderer
+// and release it uses; for llvmpipe of a release not known already, it draws a few probe segments
+// with the scene's own projection into an unmapped window of the same kind and reads them back.
+// If the GL drops them and the user has not chosen a Mesa driver (GALLIUM_DRIVER
 // unset), the program asks Mesa for its softpipe renderer, which draws them, and says so on
 // standard error. Where the GL draws them, which is nearly everywhere, nothing changes.
 #pragma once
@@ -77,10 +77,12 @@ struct GlSetting {
     // The display is reached through a local socket and its X server offers DRI3 or DRI2, so Mesa
     // draws with the GPU's driver, not in software.
     bool directRendering = false;
+    // This start follows one whose probe faulted or hung in the program's own GL.
+    bool probeFailed = false;
 };
 
 // Whether the default GL is probed at all: not where the user chose a driver, which is never
-// overridden, nor where Mesa draws with a GPU.
+// overridden, nor where Mesa draws with a GPU, nor again after a probe that failed.
 bool needsProbe(const GlSetting& setting);
 
 // What the program does once the default GL's probe has answered: where it drops lines, softpipe
@@ -92,13 +94,13 @@ DriverChoice chooseGlDriver(const ProbeResult& standard, LineProbe probe);
 const char* displayArgument(int argc, char** argv);
 
 // The check itself, in two steps around the toolkit's start. selectLineSafeDriver, first thing in
-// main, before glutInit: skips the check where nothing needs probing, otherwise starts the probe
-// in a child process on the toolkit's display. Where the GL may be a known release it waits for
-// the GL's names, and if they settle the verdict, sets GALLIUM_DRIVER and prints the line that
-// chooseGlDriver asks for. Otherwise the child goes on while glutInit starts the default GL, and
-// confirmLineSafeDriver, after glutInit and before the window opens, waits for its verdict and
-// prints the line; where softpipe is then chosen, it starts the program anew with
-// GALLIUM_DRIVER=softpipe, since Mesa keeps the driver it started with. Defined beside the X11
-// code that draws the probe; only the program links them.
+// main, before glutInit, skips the check where nothing needs probing. Where the GL may be a known
+// release, a child process reads the GL's names on the toolkit's display, and if they settle the
+// verdict, it sets GALLIUM_DRIVER and prints the line that chooseGlDriver asks for. Otherwise
+// confirmLineSafeDriver, after glutInit has started the default GL and before the window opens,
+// draws the probe in the GL context the window then takes over, and prints the line; where
+// softpipe is then chosen, it starts the program anew with GALLIUM_DRIVER=softpipe, since Mesa
+// keeps the driver it started with. A probe that faults or hangs there starts the program anew
+// without probing. Defined beside the X11 code that draws the probe; only the program links them.
 void selectLineSafeDriver(int argc, char** argv);
 void confirmLineSafeDriver();

@@ -1,8 +1,15 @@
-// The probe, through Xlib and GLX, in a child process, so that a probe that crashes or hangs does
-// not take the program with it. Mesa picks its driver once in a process, when its GL first opens
-// the display, so the program's own GL must start with the right one: it waits for the verdict
-// before glutInit where the GL's names can settle it, and otherwise starts itself anew should
-// the drawing call for softpipe.
+// The probe, through Xlib and GLX. Mesa picks its driver once in a process, when its GL first
+// opens the display, which glutInit does; so a driver other than the default must be asked for
+// before glutInit, or the program starts itself anew with it.
+//
+// Where the GL's names may settle the verdict (a known release is loaded), a child process reads
+// them before glutInit. Otherwise the probe is drawn after glutInit, in the very GL context that
+// the program's window then takes over (GLUT_USE_CURRENT_CONTEXT), on the toolkit's own display
+// connection: the context is one the program needs anyway, and the shaders the probe's lines
+// need are ready for the first frame. While it draws, a fault or a hang in the GL starts the
+// program anew without the probe, as if the probe had told nothing. Softpipe's probe, needed only
+// where the default GL drops the lines, runs in a child, since this process keeps its driver.
+#include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <GL/glx.h>
@@ -14,6 +21,7 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -22,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -32,7 +41,28 @@ namespace {
 // Probes that have not answered by then are given up, and nothing changes.
 constexpr int probeTimeoutMs = 5000;
 
+// Set only in the environment of a start anew after the probe faulted or hung in the program's
+// own GL: that start does not probe.
+constexpr char probeFailedVariable[] = "TESSALORAN_LINE_PROBE_FAILED";
+
 const char* probeDisplay = nullptr;  // the toolkit's -display, or nullptr for DISPLAY
+
+// The toolkit's display connection, once glutInit has opened it (see XOpenDisplay below).
+Display* toolkitDisplay = nullptr;
+
+}  // namespace
+
+// The program's own XOpenDisplay: the toolkit's library calls it in place of Xlib's, which it
+// passes the call on to, so that the probe can draw on the connection the window will use.
+extern "C" Display* XOpenDisplay(const char* name) {
+    static const auto xlibOpen =
+        reinterpret_cast<Display* (*)(const char*)>(dlsym(RTLD_NEXT, "XOpenDisplay"));
+    Display* display = xlibOpen != nullptr ? xlibOpen(name) : nullptr;
+    toolkitDisplay = display;
+    return display;
+}
+
+namespace {
 
 // Whether the display is reached through a local socket, which can pass the GPU's file
 // descriptor, and its X server offers DRI3 or DRI2: then Mesa draws with the GPU's driver. Plain
@@ -60,21 +90,10 @@ bool offersDirectRendering(const char* name) {
     return direct;
 }
 
-// Loads Mesa's code into the program before the probe's child is forked, without starting it:
-// the child inherits it, and the toolkit's GL finds it loaded. Loading it is most of the time a
-// GL takes to start, so the probe costs little more than its drawing. Mesa 25.0's GLX library
-// (Debian 13) links its drivers; Mesa 22.3 (Debian 12) loads them from the dri folder beside it,
-// swrast for software rendering, with the flags Mesa's loader uses.
-void loadMesaAhead() {
-    void* glx = dlopen("libGLX_mesa.so.0", RTLD_LAZY);
-    char folder[PATH_MAX];
-    if (glx != nullptr && dlinfo(glx, RTLD_DI_ORIGIN, folder) == 0) {
-        dlopen((std::string(folder) + "/dri/swrast_dri.so").c_str(), RTLD_NOW | RTLD_GLOBAL);
-    }
-}
-
-// Whether the driver library of a known release is loaded (after loadMesaAhead).
+// Whether the driver library of a known release comes with Mesa's GLX library, loaded here
+// without starting it: Mesa 25.0's (Debian 13) links its drivers.
 bool knownReleaseLoaded() {
+    dlopen("libGLX_mesa.so.0", RTLD_LAZY);
     return dl_iterate_phdr([](dl_phdr_info* library, size_t,
                               void*) { return isKnownReleaseLibrary(library->dlpi_name) ? 1 : 0; },
                            nullptr) != 0;
@@ -105,24 +124,32 @@ std::optional<ProbeResult> resultFromScreen(Display* display, int screen) {
     return resultWithoutDrawing(renderer, version);
 }
 
-// Draws the probe segments into the back buffer of an unmapped window with the visual the
-// program's window asks for (RGB, double-buffered), reads the picture back and judges it. A GL
-// that does not tell its names on the screen is judged by its name here if it can be.
-ProbeResult drawProbe(Display* display, XVisualInfo* visual, bool judgeByName) {
-    ProbeResult result;
+// An unmapped window of the visual, the probe's size, and the colormap it needs.
+struct ProbeWindow {
+    Window window;
+    Colormap colormap;
+};
+
+ProbeWindow openProbeWindow(Display* display, XVisualInfo* visual) {
     const Window root = RootWindow(display, visual->screen);
-    XSetWindowAttributes windowAttributes{};
-    windowAttributes.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
-    const Window window = XCreateWindow(display, root, 0, 0, probeSize, probeSize, 0, visual->depth,
-                                        InputOutput, visual->visual, CWColormap, &windowAttributes);
-    GLXContext context = glXCreateContext(display, visual, nullptr, True);
+    XSetWindowAttributes attributes{};
+    attributes.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
+    return {XCreateWindow(display, root, 0, 0, probeSize, probeSize, 0, visual->depth, InputOutput,
+                          visual->visual, CWColormap, &attributes),
+            attributes.colormap};
+}
+
+// Draws the probe segments with the context into the window's back buffer, reads the picture
+// back and judges it. A GL that does not tell its names on the screen is judged by its name here
+// if it can be. The context stays current on the window.
+ProbeResult drawProbe(Display* display, Window window, GLXContext context) {
+    ProbeResult result;
     if (context == nullptr || !glXMakeCurrent(display, window, context)) {
         return result;
     }
     const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     std::snprintf(result.renderer, sizeof result.renderer, "%s", renderer ? renderer : "?");
-    if (const auto settled = resultWithoutDrawing(result.renderer, nullptr);
-        settled && judgeByName) {
+    if (const auto settled = resultWithoutDrawing(result.renderer, nullptr)) {
         return *settled;
     }
 
@@ -155,15 +182,14 @@ ProbeResult drawProbe(Display* display, XVisualInfo* visual, bool judgeByName) {
     return result;
 }
 
-// What a probe child writes to the program: a message once it knows the renderer, final if the
-// GL's names settle the verdict, and a final one once it has drawn if they do not.
+// What a probe child writes to the program, once: for the default GL, what its names tell
+// (final where they settle the verdict); for softpipe, what its drawing shows.
 struct ProbeMessage {
     bool final = false;
     ProbeResult result;
 };
 
-// The child's work. The default GL (driver nullptr) may be settled by its names; softpipe, the
-// remedy, is always drawn.
+// The child's work.
 void runProbe(const char* driver, int out) {
     const auto send = [out](bool final, const ProbeResult& result) {
         const ProbeMessage message{final, result};
@@ -181,16 +207,13 @@ void runProbe(const char* driver, int out) {
         display ? glXChooseVisual(display, DefaultScreen(display), attributes) : nullptr;
     if (visual == nullptr) {
         send(true, ProbeResult{});
-        return;
-    }
-    if (driver == nullptr) {
+    } else if (driver == nullptr) {
         const auto settled = resultFromScreen(display, visual->screen);
         send(settled.has_value(), settled.value_or(ProbeResult{}));
-        if (settled) {
-            return;
-        }
+    } else {
+        send(true, drawProbe(display, openProbeWindow(display, visual).window,
+                             glXCreateContext(display, visual, nullptr, True)));
     }
-    send(true, drawProbe(display, visual, driver == nullptr));
 }
 
 // A probe child at work: its process and the read end of its pipe.
@@ -199,11 +222,15 @@ struct RunningProbe {
     int answers = -1;
 };
 
-// Start-up waits for the probes until then at most: probeTimeoutMs after the first one started.
+// Start-up waits for the probes until then at most: probeTimeoutMs after the check began.
 std::chrono::steady_clock::time_point probeDeadline;
 
+std::chrono::milliseconds timeLeft() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(probeDeadline -
+                                                                 std::chrono::steady_clock::now());
+}
+
 RunningProbe startProbe(const char* driver) {
-    loadMesaAhead();  // at once the second time: it is loaded
     RunningProbe probe;
     int ends[2];
     if (pipe(ends) != 0) {
@@ -230,56 +257,145 @@ RunningProbe startProbe(const char* driver) {
     return probe;
 }
 
-// The child's next message, waiting for it until the deadline; nothing if it has none by then.
-std::optional<ProbeMessage> nextMessage(const RunningProbe& probe) {
+// The child's message, waiting for it until the deadline; nothing if it has none by then. The
+// child is ended, whether it has finished or not, and reaped.
+std::optional<ProbeMessage> answerOf(RunningProbe probe) {
     if (probe.child < 0) {
         return std::nullopt;
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        probeDeadline - std::chrono::steady_clock::now());
     pollfd answer{probe.answers, POLLIN, 0};
     ProbeMessage message;
-    if (left.count() <= 0 || poll(&answer, 1, static_cast<int>(left.count())) != 1 ||
-        read(probe.answers, &message, sizeof message) != sizeof message) {
+    const long left = timeLeft().count();
+    const bool answered = left > 0 && poll(&answer, 1, static_cast<int>(left)) == 1 &&
+                          read(probe.answers, &message, sizeof message) == sizeof message;
+    kill(probe.child, SIGKILL);
+    waitpid(probe.child, nullptr, 0);
+    close(probe.answers);
+    if (!answered) {
         return std::nullopt;
     }
     message.result.renderer[sizeof message.result.renderer - 1] = '\0';
     return message;
 }
 
-// Ends the child, whether it has finished or not, and reaps it.
-void endProbe(RunningProbe& probe) {
-    if (probe.child > 0) {
-        kill(probe.child, SIGKILL);
-        waitpid(probe.child, nullptr, 0);
-    }
-    if (probe.answers >= 0) {
-        close(probe.answers);
-    }
-    probe = RunningProbe{};
-}
-
-// The child's final message, skipping the one that only names the GL; nothing if it has none by
-// the deadline.
-std::optional<ProbeMessage> finalMessage(const RunningProbe& probe) {
-    std::optional<ProbeMessage> message;
-    while ((message = nextMessage(probe)) && !message->final) {
-    }
-    return message;
-}
-
 // The probe chooseGlDriver runs for softpipe: a child from start to end.
 ProbeResult probeInChild(const char* driver) {
-    RunningProbe probe = startProbe(driver);
-    const std::optional<ProbeMessage> message = finalMessage(probe);
-    endProbe(probe);
+    const std::optional<ProbeMessage> message = answerOf(startProbe(driver));
     return message ? message->result : ProbeResult{};
 }
 
-// The default GL's probe while it runs beside the toolkit's start, and the program's arguments as
-// main got them, to start it anew with softpipe if the probe shows dropped lines.
-RunningProbe drawing;
-std::vector<char*> arguments;
+// Starting the program anew, made ready before the probe draws so that a signal handler can do
+// it with execve alone: the program's own path (not /proc/self/exe, which would change its
+// process name), its arguments as main got them, and its environment, with probeFailedVariable
+// added for a start after a failed probe.
+struct Restart {
+    char path[PATH_MAX] = "";
+    std::vector<char*> arguments;
+    std::vector<char*> failedEnvironment;
+};
+Restart restart;
+
+void prepareRestart(int argc, char** argv) {
+    const ssize_t length = readlink("/proc/self/exe", restart.path, sizeof restart.path - 1);
+    if (length > 0) {
+        restart.path[length] = '\0';
+    } else {
+        std::snprintf(restart.path, sizeof restart.path, "/proc/self/exe");
+    }
+    restart.arguments.assign(argv, argv + argc + 1);
+}
+
+void startAnewWithoutProbe(int) {
+    execve(restart.path, restart.arguments.data(), restart.failedEnvironment.data());
+    _exit(1);
+}
+
+// The signals a faulting or hanging GL raises, the last one from the guard's own timer.
+constexpr int guardedSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGALRM};
+struct sigaction savedActions[std::size(guardedSignals)];
+
+// Until disarmGuard, a fault, or the deadline passing, starts the program anew without the probe.
+void armGuard(std::chrono::milliseconds left) {
+    static char failed[sizeof probeFailedVariable + 2];
+    std::snprintf(failed, sizeof failed, "%s=1", probeFailedVariable);
+    restart.failedEnvironment.clear();
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        restart.failedEnvironment.push_back(*variable);
+    }
+    restart.failedEnvironment.push_back(failed);
+    restart.failedEnvironment.push_back(nullptr);
+
+    struct sigaction action {};
+    action.sa_handler = startAnewWithoutProbe;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t k = 0; k < std::size(guardedSignals); ++k) {
+        sigaction(guardedSignals[k], &action, &savedActions[k]);
+    }
+    itimerval timer{};
+    timer.it_value.tv_sec = left.count() / 1000;
+    timer.it_value.tv_usec = static_cast<suseconds_t>(left.count() % 1000 * 1000);
+    setitimer(ITIMER_REAL, &timer, nullptr);
+}
+
+void disarmGuard() {
+    const itimerval stopped{};
+    setitimer(ITIMER_REAL, &stopped, nullptr);
+    for (std::size_t k = 0; k < std::size(guardedSignals); ++k) {
+        sigaction(guardedSignals[k], &savedActions[k], nullptr);
+    }
+}
+
+// The probe in the program's own GL: in the context its window will take over, with the
+// framebuffer configuration the toolkit chooses for GLUT_RGB | GLUT_DOUBLE, on the toolkit's
+// display connection, all of it under the guard. Where the context may serve the window, it is
+// left current for the toolkit to take; otherwise it goes.
+ProbeResult probeProgramGl() {
+    Display* display = toolkitDisplay;
+    if (display == nullptr || timeLeft().count() <= 0) {
+        return ProbeResult{};
+    }
+    armGuard(timeLeft());
+    const int screen = DefaultScreen(display);
+    const int attributes[] = {
+        GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, GLX_DOUBLEBUFFER, True, None};
+    int count = 0;
+    GLXFBConfig* configs = nullptr;
+    XVisualInfo* visual = nullptr;
+    GLXContext context = nullptr;
+    std::optional<ProbeResult> result = resultFromScreen(display, screen);
+    if (!result) {
+        configs = glXChooseFBConfig(display, screen, attributes, &count);
+        visual = count > 0 ? glXGetVisualFromFBConfig(display, configs[0]) : nullptr;
+        context = visual ? glXCreateNewContext(display, configs[0], GLX_RGBA_TYPE, nullptr, True)
+                         : nullptr;
+    }
+    if (context != nullptr) {
+        const ProbeWindow window = openProbeWindow(display, visual);
+        result = drawProbe(display, window.window, context);
+        disarmGuard();
+        if (result->verdict != ProbeVerdict::dropsLines && glXGetCurrentContext() == context) {
+            glutSetOption(GLUT_RENDERING_CONTEXT, GLUT_USE_CURRENT_CONTEXT);
+        } else {
+            glXMakeCurrent(display, None, nullptr);
+            glXDestroyContext(display, context);
+        }
+        XDestroyWindow(display, window.window);
+        XFreeColormap(display, window.colormap);
+    } else {
+        disarmGuard();
+    }
+    if (visual != nullptr) {
+        XFree(visual);
+    }
+    if (configs != nullptr) {
+        XFree(configs);
+    }
+    return result.value_or(ProbeResult{});
+}
+
+// Whether the probe is to be drawn in the program's GL once the toolkit has started.
+bool drawInProgram = false;
 
 // Sets GALLIUM_DRIVER and prints the line that the choice asks for.
 void apply(const DriverChoice& choice) {
@@ -296,51 +412,43 @@ void apply(const DriverChoice& choice) {
 void selectLineSafeDriver(int argc, char** argv) {
     probeDisplay = displayArgument(argc, argv);
     GlSetting setting;
+    setting.probeFailed = std::getenv(probeFailedVariable) != nullptr;
+    unsetenv(probeFailedVariable);
     setting.userDriver = std::getenv("GALLIUM_DRIVER");
     setting.softwareAsked = std::getenv("LIBGL_ALWAYS_SOFTWARE") != nullptr ||
                             std::getenv("MESA_LOADER_DRIVER_OVERRIDE") != nullptr;
-    setting.directRendering = setting.userDriver == nullptr && !setting.softwareAsked &&
-                              offersDirectRendering(probeDisplay);
+    setting.directRendering = setting.userDriver == nullptr && !setting.probeFailed &&
+                              !setting.softwareAsked && offersDirectRendering(probeDisplay);
     if (!needsProbe(setting)) {
         return;
     }
     probeDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(probeTimeoutMs);
-    RunningProbe probe = startProbe(nullptr);
-    // Where the GL may be a known release, its names settle the verdict before the toolkit starts,
-    // sparing a second start with softpipe.
+    prepareRestart(argc, argv);
+    // Where the GL may be a known release, its names settle the verdict before the toolkit
+    // starts, sparing a second start with softpipe.
     if (knownReleaseLoaded()) {
-        const std::optional<ProbeMessage> names = nextMessage(probe);
+        const std::optional<ProbeMessage> names = answerOf(startProbe(nullptr));
         if (!names || names->final) {
-            endProbe(probe);
             if (names) {
                 apply(chooseGlDriver(names->result, probeInChild));
             }
             return;
         }
     }
-    drawing = probe;
-    arguments.assign(argv, argv + argc + 1);
+    drawInProgram = true;
 }
 
 void confirmLineSafeDriver() {
-    if (drawing.child < 0) {
+    if (!drawInProgram) {
         return;
     }
-    const std::optional<ProbeMessage> seen = finalMessage(drawing);
-    endProbe(drawing);
-    if (!seen) {
-        return;
-    }
-    const DriverChoice choice = chooseGlDriver(seen->result, probeInChild);
+    drawInProgram = false;
+    const DriverChoice choice = chooseGlDriver(probeProgramGl(), probeInChild);
     apply(choice);
     if (choice.driver != nullptr) {
-        // Mesa keeps the driver it started with; no window is open yet. The program's own path,
-        // not /proc/self/exe, keeps its process name.
+        // Mesa keeps the driver it started with; no window is open yet.
         std::fflush(stdout);
-        char path[PATH_MAX];
-        const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-        path[length > 0 ? length : 0] = '\0';
-        execv(length > 0 ? path : "/proc/self/exe", arguments.data());
+        execv(restart.path, restart.arguments.data());
         std::perror("tessaloran: starting anew with softpipe");
         std::_Exit(1);
     }

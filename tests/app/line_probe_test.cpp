@@ -133,7 +133,7 @@ TEST(LineProbe, SwitchesToSoftpipeOnlyWhereTheDefaultDropsLinesAndSoftpipeDrawsT
 }
 
 // A driver the user chose is kept whatever it would draw, even an empty one; a GPU is not probed
-// unless software rendering is asked for.
+// unless software rendering is asked for; a probe that failed is not run again.
 TEST(LineProbe, ProbesOnlyWhereMesaMayDrawInSoftwareAndTheUserChoseNoDriver) {
     const auto needs = [](const char* user, bool software, bool direct) {
         GlSetting setting;
@@ -148,6 +148,9 @@ TEST(LineProbe, ProbesOnlyWhereMesaMayDrawInSoftwareAndTheUserChoseNoDriver) {
     EXPECT_TRUE(needs(nullptr, true, true));
     EXPECT_FALSE(needs("llvmpipe", false, false));
     EXPECT_FALSE(needs("", true, false));
+    GlSetting failed;
+    failed.probeFailed = true;
+    EXPECT_FALSE(needsProbe(failed));
 }
 
 // Only llvmpipe is drawn; of it, only a release known to drop the lines is judged by name.

@@ -28,6 +28,7 @@ SCREEN = (1280, 1024)
 # Filled in by main() from the command line.
 BINARY = None
 ARTEFACTS = None
+GL_FAULT = None
 
 
 class XServer:
@@ -267,12 +268,14 @@ class ProgramTestCase(unittest.TestCase):
 def main():
     """Entry point of a test file: reads --binary and --artefacts, runs its unittest cases and
     exits non-zero if any failed."""
-    global BINARY, ARTEFACTS
+    global BINARY, ARTEFACTS, GL_FAULT
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True, help="the built tessaloran program")
     parser.add_argument("--artefacts", required=True, help="folder for screenshots and logs")
+    parser.add_argument("--gl-fault", help="the library that makes the program's GL fail")
     options, rest = parser.parse_known_args()
     BINARY = os.path.abspath(options.binary)
     ARTEFACTS = os.path.abspath(options.artefacts)
+    GL_FAULT = options.gl_fault and os.path.abspath(options.gl_fault)
     os.makedirs(ARTEFACTS, exist_ok=True)
     unittest.main(module="__main__", argv=[sys.argv[0]] + rest, verbosity=2)

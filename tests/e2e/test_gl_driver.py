@@ -3,7 +3,8 @@ reach far outside the window, the program switches itself to softpipe and says s
 standard error; where llvmpipe draws them it changes nothing and says nothing; a driver the user
 chose is always kept. The truth comes from the picture llvmpipe draws when the user chooses it,
 and the renderer a window really draws with shows in the program's threads: llvmpipe runs
-rasterizer threads named llvmpipe-N, softpipe none."""
+rasterizer threads named llvmpipe-N, softpipe none. A probe that faults or hangs in the
+program's own GL does not stop the program."""
 
 import os
 import time
@@ -71,6 +72,38 @@ class DriverChoiceTest(harness.ProgramTestCase):
             self.assertTrue(said[0].startswith(SWITCH_LINE[0]) and said[0].endswith(SWITCH_LINE[1]),
                             said[0])
             self.assertEqual(threads, [], "llvmpipe drops lines, yet the window still uses it")
+
+
+class FailingProbeTest(harness.ProgramTestCase):
+    """With a GL whose glReadPixels faults or hangs, the probe fails in the program's own GL: the
+    program starts anew in the same process, does not probe again, keeps the default GL, draws
+    and says nothing."""
+
+    @property
+    def environment(self):
+        self.log = os.path.join(harness.ARTEFACTS, self.id().split(".")[-1] + ".probe-calls.txt")
+        if os.path.exists(self.log):
+            os.remove(self.log)
+        fault = "hang" if "hang" in self.id() else "fault"
+        return {"LD_PRELOAD": harness.GL_FAULT, "TESSALORAN_TEST_GL_FAULT": fault,
+                "TESSALORAN_TEST_GL_FAULT_LOG": self.log}
+
+    def check_started_anew(self):
+        picture.capture_until(self.app, "drawn", picture.drawn)
+        said = self.app.stderr.lines()
+        if not os.path.exists(self.log) and len(said) == 1 and said[0].startswith(SWITCH_LINE[0]):
+            self.skipTest("the GL's names settle the verdict here: no probe is drawn")
+        with open(self.log) as calls:
+            self.assertEqual(len(calls.readlines()), 1, "the probe did not run exactly once")
+        self.assertTrue(self.app.alive())
+        self.assertEqual(said, [])
+        self.assertNotEqual(llvmpipe_threads(self.app), [], "the default GL was not kept")
+
+    def test_fault(self):
+        self.check_started_anew()
+
+    def test_hang(self):
+        self.check_started_anew()
 
 
 if __name__ == "__main__":
