@@ -50,16 +50,21 @@ const char* probeDisplay = nullptr;  // the toolkit's -display, or nullptr for D
 // The toolkit's display connection, once glutInit has opened it (see XOpenDisplay below).
 Display* toolkitDisplay = nullptr;
 
+// Xlib's own XOpenDisplay.
+Display* xlibOpenDisplay(const char* name) {
+    static const auto open =
+        reinterpret_cast<Display* (*)(const char*)>(dlsym(RTLD_NEXT, "XOpenDisplay"));
+    return open != nullptr ? open(name) : nullptr;
+}
+
 }  // namespace
 
-// The program's own XOpenDisplay: the toolkit's library calls it in place of Xlib's, which it
-// passes the call on to, so that the probe can draw on the connection the window will use.
+// The program's own XOpenDisplay, exported from it: the toolkit's library calls it in place of
+// Xlib's, which it passes the call on to, so that the probe can draw on the connection the window
+// will use.
 extern "C" Display* XOpenDisplay(const char* name) {
-    static const auto xlibOpen =
-        reinterpret_cast<Display* (*)(const char*)>(dlsym(RTLD_NEXT, "XOpenDisplay"));
-    Display* display = xlibOpen != nullptr ? xlibOpen(name) : nullptr;
-    toolkitDisplay = display;
-    return display;
+    toolkitDisplay = xlibOpenDisplay(name);
+    return toolkitDisplay;
 }
 
 namespace {
@@ -349,10 +354,15 @@ void disarmGuard() {
 // The probe in the program's own GL: in the context its window will take over, with the
 // framebuffer configuration the toolkit chooses for GLUT_RGB | GLUT_DOUBLE, on the toolkit's
 // display connection, all of it under the guard. Where the context may serve the window, it is
-// left current for the toolkit to take; otherwise it goes.
+// left current for the toolkit to take; otherwise it goes. Should the toolkit's connection be
+// unknown, the probe draws on a connection of its own, and its context goes with it.
 ProbeResult probeProgramGl() {
-    Display* display = toolkitDisplay;
-    if (display == nullptr || timeLeft().count() <= 0) {
+    if (timeLeft().count() <= 0) {
+        return ProbeResult{};
+    }
+    Display* own = toolkitDisplay == nullptr ? xlibOpenDisplay(probeDisplay) : nullptr;
+    Display* display = own != nullptr ? own : toolkitDisplay;
+    if (display == nullptr) {
         return ProbeResult{};
     }
     armGuard(timeLeft());
@@ -374,7 +384,8 @@ ProbeResult probeProgramGl() {
         const ProbeWindow window = openProbeWindow(display, visual);
         result = drawProbe(display, window.window, context);
         disarmGuard();
-        if (result->verdict != ProbeVerdict::dropsLines && glXGetCurrentContext() == context) {
+        if (result->verdict != ProbeVerdict::dropsLines && own == nullptr &&
+            glXGetCurrentContext() == context) {
             glutSetOption(GLUT_RENDERING_CONTEXT, GLUT_USE_CURRENT_CONTEXT);
         } else {
             glXMakeCurrent(display, None, nullptr);
@@ -390,6 +401,9 @@ ProbeResult probeProgramGl() {
     }
     if (configs != nullptr) {
         XFree(configs);
+    }
+    if (own != nullptr) {
+        XCloseDisplay(own);
     }
     return result.value_or(ProbeResult{});
 }
