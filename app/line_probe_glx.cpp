@@ -31,7 +31,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
-#include <string>
 #include <vector>
 
 #include "app/line_probe.h"
