@@ -3,8 +3,9 @@
 
 startXvfb() {
     local work="$1" name="$2"
-    # -displayfd picks a free display number and writes it to the given descriptor once ready.
-    Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
+    # -displayfd picks a free display number and writes it to the given descriptor once ready;
+    # -noreset keeps the server as it is when one program ends and the next one connects.
+    Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     for _ in $(seq 100); do
         if [[ -s "$work/display" ]] && grep -q '^[0-9]' "$work/display"; then

@@ -32,14 +32,16 @@ GL_FAULT = None
 
 
 class XServer:
-    """A private Xvfb on a display number it picks itself (-displayfd)."""
+    """A private Xvfb on a display number it picks itself (-displayfd). It does not reset when its
+    last client leaves (-noreset): a test that starts the program anew would otherwise connect
+    during the reset now and then, and be turned away."""
 
     def __init__(self, name):
         read_end, write_end = os.pipe()
         self.log = open(os.path.join(ARTEFACTS, "%s.xvfb.log" % name), "wb")
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-             "%dx%dx24" % SCREEN, "-nolisten", "tcp"],
+             "%dx%dx24" % SCREEN, "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdin=subprocess.DEVNULL,
             stdout=self.log, stderr=subprocess.STDOUT)
         os.close(write_end)
