@@ -26,6 +26,7 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -336,9 +337,11 @@ void armGuard(std::chrono::milliseconds left) {
     for (std::size_t k = 0; k < std::size(guardedSignals); ++k) {
         sigaction(guardedSignals[k], &action, &savedActions[k]);
     }
+    // At least a millisecond: a timer of zero would be no timer at all.
+    const long ms = std::max<long>(left.count(), 1);
     itimerval timer{};
-    timer.it_value.tv_sec = left.count() / 1000;
-    timer.it_value.tv_usec = static_cast<suseconds_t>(left.count() % 1000 * 1000);
+    timer.it_value.tv_sec = ms / 1000;
+    timer.it_value.tv_usec = static_cast<suseconds_t>(ms % 1000 * 1000);
     setitimer(ITIMER_REAL, &timer, nullptr);
 }
 
