@@ -20,6 +20,11 @@ namespace {
 // (128 bits in WebAssembly) multiply in software, far slower, and there the split samples serve.
 constexpr bool splitProducts = std::numeric_limits<long double>::digits > 64;
 
+// The split of a ring's radius, worked out only where the split products serve.
+SplitFactor radiusSplit(long double radius) {
+    return splitProducts ? splitFactor(radius) : SplitFactor{};
+}
+
 struct UnitCircle {
     int segments;
     long double cosines[1000];
@@ -32,8 +37,10 @@ struct UnitCircle {
             const long double phi = 2 * pi * k / n;
             cosines[k - 1] = std::cos(phi);
             sines[k - 1] = std::sin(phi);
-            cosineSplits[k - 1] = splitFactor(cosines[k - 1]);
-            sineSplits[k - 1] = splitFactor(sines[k - 1]);
+            if constexpr (splitProducts) {
+                cosineSplits[k - 1] = splitFactor(cosines[k - 1]);
+                sineSplits[k - 1] = splitFactor(sines[k - 1]);
+            }
         }
     }
 
@@ -126,7 +133,7 @@ const KeptRing* keptRing(long double radius, int segments, const UnitCircle& cir
     }
     free->radius = radius;
     free->segments = segments;
-    const SplitFactor split = splitFactor(radius);
+    const SplitFactor split = radiusSplit(radius);
     for (int k = 0; k < segments; ++k) {
         circle.vertex(radius, split, k, free->x[k], free->z[k]);
     }
@@ -161,7 +168,7 @@ void drawRing(long double radius, int segments) {
             glVertex3d(kept->x[k], 0, kept->z[k]);
         }
     } else if (circle != nullptr) {
-        const SplitFactor split = splitFactor(radius);
+        const SplitFactor split = radiusSplit(radius);
         for (int k = 0; k < segments; ++k) {
             double x = 0;
             double z = 0;

@@ -268,8 +268,8 @@ class ProgramTestCase(unittest.TestCase):
 
 
 def main():
-    """Entry point of a test file: reads --binary and --artefacts, runs its unittest cases and
-    exits non-zero if any failed."""
+    """Entry point of a test file: reads --binary, --artefacts and --gl-fault, runs its unittest
+    cases and exits non-zero if any failed."""
     global BINARY, ARTEFACTS, GL_FAULT
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True, help="the built tessaloran program")
