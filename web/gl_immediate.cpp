@@ -96,7 +96,7 @@ std::uint8_t colourByte(float c) {
 
 // Software GLs can lose a line segment that reaches far outside the window: SwiftShader, the
 // WebGL of Chromium without a GPU, drops the grid lines that run toward the viewer and the outer
-// planets' radius lines, as Mesa's llvmpipe does on the desktop (app/line_probe.h). So a line
+// planets' radius lines, as Mesa's llvmpipe does on the desktop (desktop/line_probe.h). So a line
 // primitive with a vertex outside a guard band around the window, or behind the eye, is cut here
 // to the band and the near and far planes, in double-precision clip coordinates, and drawn as
 // separate segments. Everything else reaches the GL as it was recorded.

@@ -34,7 +34,7 @@
 #include <iterator>
 #include <vector>
 
-#include "app/line_probe.h"
+#include "desktop/line_probe.h"
 
 namespace {
 
