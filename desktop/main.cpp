@@ -5,7 +5,7 @@
 #include <GL/freeglut.h>
 
 #include "app/program.h"
-#include "desktop/line_probe.h"
+#include "desktop/line_safe_driver.h"
 
 int main(int argc, char** argv) {
     // Steer Mesa away from a renderer that drops far-reaching lines: before the toolkit loads a GL
