@@ -5,6 +5,10 @@
 // in clip coordinates, so a frame is one upload and one draw call per line primitive, with one
 // shader and no matrix uniforms. Capacity is fixed at start-up: a frame that records more vertices
 // or primitives than fit draws what fits and sets `overflowed`; nothing is allocated per frame.
+//
+// In three parts over one state (gl_immediate_state.h): the matrix stacks (gl_matrix_stacks.cpp),
+// the recording and cutting of lines (gl_line_recording.cpp) and the hand-off to WebGL
+// (gl_webgl_draw.cpp).
 #pragma once
 
 #include <cstdint>

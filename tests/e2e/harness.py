@@ -6,8 +6,8 @@ test file as
 
     /usr/bin/python3 tests/e2e/test_NAME.py --binary build/tessaloran --artefacts DIR
 
-(CTest does this for every tests/e2e/test_*.py). Screenshots and the program's output are kept in
-DIR. Standard library, PIL and python-xlib only.
+(CTest does this for every tests/e2e/test_*.py and tests/desktop/test_*.py). Screenshots and the
+program's output are kept in DIR. Standard library, PIL and python-xlib only.
 """
 
 import argparse

@@ -1,4 +1,4 @@
-#include "app/line_probe.h"
+#include "desktop/line_probe.h"
 
 #include <algorithm>
 #include <cmath>

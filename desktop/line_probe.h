@@ -9,6 +9,9 @@
 // If the GL drops them and the user has not chosen a Mesa driver (GALLIUM_DRIVER
 // unset), the program asks Mesa for its softpipe renderer, which draws them, and says so on
 // standard error. Where the GL draws them, which is nearly everywhere, nothing changes.
+//
+// This header holds what the check decides, free of X11 and GL, so that unit tests reach all of
+// it; desktop/line_safe_driver.h runs the check over X11 and GLX.
 #pragma once
 
 #include <optional>
@@ -92,15 +95,3 @@ DriverChoice chooseGlDriver(const ProbeResult& standard, LineProbe probe);
 // The display the toolkit will open: the value of a -display option among the arguments, else
 // nullptr, which means DISPLAY.
 const char* displayArgument(int argc, char** argv);
-
-// The check itself, in two steps around the toolkit's start. selectLineSafeDriver, first thing in
-// main, before glutInit, skips the check where nothing needs probing. Where the GL may be a known
-// release, a child process reads the GL's names on the toolkit's display, and if they settle the
-// verdict, it sets GALLIUM_DRIVER and prints the line that chooseGlDriver asks for. Otherwise
-// confirmLineSafeDriver, after glutInit has started the default GL and before the window opens,
-// draws the probe in the GL context the window then takes over, and prints the line; where
-// softpipe is then chosen, it starts the program anew with GALLIUM_DRIVER=softpipe, since Mesa
-// keeps the driver it started with. A probe that faults or hangs there starts the program anew
-// without probing. Defined beside the X11 code that draws the probe; only the program links them.
-void selectLineSafeDriver(int argc, char** argv);
-void confirmLineSafeDriver();

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/line_probe.h"
+#include "desktop/line_probe.h"
 
 namespace {
 

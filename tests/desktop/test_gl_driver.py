@@ -7,11 +7,15 @@ rasterizer threads named llvmpipe-N, softpipe none. A probe that faults or hangs
 program's own GL does not stop the program."""
 
 import os
+import sys
 import time
 
-import harness
-import picture
-from picture import Camera
+# The end-to-end harness and picture tools live beside the shared end-to-end tests.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+
+import harness  # noqa: E402
+import picture  # noqa: E402
+from picture import Camera  # noqa: E402
 
 SWITCH_LINE = ("tessaloran: the OpenGL renderer \"llvmpipe",
                "\" drops lines that reach far outside the window; drawing with Mesa's softpipe "

@@ -4,8 +4,8 @@
 // never returns; the process ends when the toolkit ends it, for instance when the window closes.
 #include <GL/freeglut.h>
 
-#include "app/line_probe.h"
 #include "app/program.h"
+#include "desktop/line_safe_driver.h"
 
 int main(int argc, char** argv) {
     // Steer Mesa away from a renderer that drops far-reaching lines: before the toolkit loads a GL
