@@ -39,8 +39,11 @@
     const roomX = document.documentElement.clientWidth -
         parseFloat(style.paddingLeft) - parseFloat(style.paddingRight);
     const roomY = window.innerHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
-    const cssWidth = Math.max(1, Math.floor(Math.min(maxWidth, roomX, roomY * maxWidth / maxHeight)));
-    const cssHeight = Math.max(1, Math.floor(cssWidth * maxHeight / maxWidth));
+    // In full screen (fullscreen.js) the canvas takes the screen's size instead.
+    const full = window.fullScreenCanvasSize ? window.fullScreenCanvasSize() : null;
+    const cssWidth = full ? full[0]
+      : Math.max(1, Math.floor(Math.min(maxWidth, roomX, roomY * maxWidth / maxHeight)));
+    const cssHeight = full ? full[1] : Math.max(1, Math.floor(cssWidth * maxHeight / maxWidth));
     canvas.style.width = cssWidth + 'px';
     canvas.style.height = cssHeight + 'px';
     const ratio = window.devicePixelRatio || 1;
