@@ -145,7 +145,9 @@
 
   canvas.addEventListener('pointermove', (event) => {
     if (!isMouse(event) || !ready) return;
-    if (event.button !== -1 || event.buttons !== buttonsDown) {
+    // Only a change of `buttons` is a press or release: WebKitGTK repeats the last chorded press
+    // in `button` on the move after it.
+    if (event.buttons !== buttonsDown) {
       syncButtons(event);
       return;
     }
