@@ -14,9 +14,10 @@ package_packages=(dpkg-dev file)
 animation_packages=(ffmpeg)
 # Building the browser site (scripts/web.sh): Debian's Emscripten with CMake, and Python to serve it.
 web_packages=(emscripten cmake make python3)
-# Testing the site in a real browser: Debian's Chromium, driven through puppeteer-core from npm
-# (package.json, pinned by package-lock.json), and npm where the machine has none of its own.
-browser_packages=(chromium fonts-dejavu-core)
+# Testing the site in real browsers: Debian's Chromium and Firefox ESR, driven through
+# puppeteer-core from npm (package.json, pinned by package-lock.json), and npm where the machine
+# has none of its own; WebKitGTK's MiniBrowser, driven through its WebDriver.
+browser_packages=(chromium firefox-esr webkit2gtk-driver fonts-dejavu-core)
 # Testing and benchmarking, on top of the three kinds above: Clang for the second compiler,
 # GoogleTest, Google Benchmark, the end-to-end tests' Python modules, and the validators of the
 # package's data files.

@@ -9,7 +9,8 @@ set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
 
-# The browser build, and what drives it: Debian's Chromium and the pinned puppeteer-core.
+# The browser build, and what drives it: Debian's Chromium, Firefox ESR and WebKitGTK, and the
+# pinned puppeteer-core.
 source scripts/packages.sh
 installPackages browser
 installNpm

@@ -7,6 +7,7 @@
 #include <emscripten/html5.h>
 
 #include "web/gl_immediate.h"
+#include "web/status.h"
 #include "web/wire_shapes.h"
 
 namespace {
@@ -40,6 +41,7 @@ void runAnimationFrame() {
     const double start = emscripten_get_now();
     if (toolkit.idle != nullptr) {
         toolkit.idle();
+        countElapsedModelTime();
     }
     if (toolkit.redisplayPosted && toolkit.display != nullptr) {
         toolkit.redisplayPosted = false;

@@ -1,9 +1,9 @@
-// Drives the TESSALORAN site in Debian's headless Chromium (SwiftShader WebGL) for the browser
-// tests: serves the site itself on 127.0.0.1 (or opens a given URL), waits for the first frame,
+// Drives the TESSALORAN site in Debian's headless Chromium (SwiftShader WebGL), or in Debian's
+// Firefox ESR on the display in DISPLAY (--engine firefox), for the browser tests: serves the site itself on 127.0.0.1 (or opens a given URL), waits for the first frame,
 // carries out a list of actions with real input events and prints what the page did as JSON.
 //
-//   node tests/web/browser.mjs (--site DIR | --url URL) --out DIR [--viewport WxH]
-//        [--actions JSON]            (without --actions the list is read from stdin)
+//   node tests/web/browser.mjs (--site DIR | --url URL) --out DIR [--viewport WxH] [--scale R]
+//        [--engine chromium|firefox] [--actions JSON]            (without --actions the list is read from stdin)
 //
 // Actions, in order:
 //   {"key": "Shift+9"}      press and release a key, modifiers held around it; a single digit or
@@ -25,7 +25,14 @@
 //   {"tapButtons": true}    taps every on-screen key in page order; their data-key values and sizes
 //                           go to "buttons"
 //   {"tapButton": 93}       taps the on-screen key whose data-key is 93
+//   {"click": "#fullscreen"} clicks the element with the mouse
+//   {"exitFullscreen": true} leaves full screen as the browser's own control does
+//   {"status": "name"}      the status line's text, the program's webStatus numbers, the page's
+//                           clock (ms) and how often the line has been rewritten so far
 //
+// --scale R gives the page a device pixel ratio of R (Chromium).
+// In Firefox, key names are sent as the characters they type (Shift+9 as "("): its WebDriver BiDi
+// keyboard knows no Space and types '"' for Quote. Touch and the keypad's digits need Chromium.
 // --touch 1 gives the page a touch screen (a phone's: it honours the viewport meta tag).
 // --webgl 0 starts a browser without WebGL, and waits for the page to say so instead of a frame.
 //
@@ -33,7 +40,7 @@
 //          "screenshots": {name: path}, "times": {name: ms}, "probes": {name: {...}}}
 import fs from 'node:fs';
 import path from 'node:path';
-import { launchChromium, serveSite } from './chromium.mjs';
+import { launchChromium, launchFirefox, serveSite } from './chromium.mjs';
 
 const options = { viewport: '1100x900' };
 for (let i = 2; i < process.argv.length; i += 2) {
@@ -57,8 +64,25 @@ function parseKey(text) {
   return { modifiers: parts, key };
 }
 
+// The character a US keyboard types for a key name with Shift, as Firefox is sent it.
+const shifted = { Digit0: ')', Digit1: '!', Digit2: '@', Digit3: '#', Digit4: '$', Digit5: '%',
+  Digit6: '^', Digit7: '&', Digit8: '*', Digit9: '(', Equal: '+', Quote: '"' };
+
+function characterKey({ modifiers, key }) {
+  const shift = modifiers.includes('Shift');
+  const rest = modifiers.filter((modifier) => modifier !== 'Shift');
+  let character = key;
+  if (shift && key in shifted) character = shifted[key];
+  else if (/^Key[A-Z]$/.test(key)) character = shift ? key[3] : key[3].toLowerCase();
+  else if (/^(Digit|Numpad)[0-9]$/.test(key)) character = key.slice(-1);
+  else if (key === 'Space') character = ' ';
+  else if (shift) rest.unshift('Shift');
+  return { modifiers: rest, key: character };
+}
+
 async function pressKey(page, session, text) {
-  const { modifiers, key } = parseKey(text);
+  let { modifiers, key } = parseKey(text);
+  if (!session) ({ modifiers, key } = characterKey({ modifiers, key }));
   for (const modifier of modifiers) await page.keyboard.down(modifier);
   const numpad = /^Numpad([0-9])$/.exec(key);
   if (numpad) {
@@ -109,6 +133,19 @@ async function tapButtons(page, result) {
   }
 }
 
+function readStatus(page) {
+  return page.evaluate(() => {
+    const line = document.getElementById('status');
+    if (!window.statusRewrites) {
+      window.statusRewrites = 0;
+      new MutationObserver(() => { window.statusRewrites += 1; })
+        .observe(line, { childList: true, characterData: true, subtree: true });
+    }
+    return { text: line.textContent, numbers: [0, 1, 2, 3, 4, 5].map((k) => Module._webStatus(k)),
+      now: performance.now(), rewrites: window.statusRewrites };
+  });
+}
+
 function probe(page) {
   return page.evaluate(() => {
     const canvas = document.getElementById('canvas');
@@ -117,7 +154,9 @@ function probe(page) {
         [0, 1, 2, 3].map((which) => Module._webFrameCount(which));
     return { css: [box.width, box.height], buffer: [canvas.width, canvas.height],
       box: [box.left, box.top, box.right, box.bottom], window: [innerWidth, innerHeight],
-      scrollWidth: document.documentElement.scrollWidth, vertices, primitives, overflowed, frames,
+      scrollWidth: document.documentElement.scrollWidth, scroll: [scrollX, scrollY],
+      fullscreen: document.fullscreenElement ? document.fullscreenElement.tagName : null,
+      ratio: devicePixelRatio, vertices, primitives, overflowed, frames,
       missingWebGl: getComputedStyle(document.getElementById('missing')).display !== 'none' };
   });
 }
@@ -128,15 +167,18 @@ async function main() {
   const server = options.site ? await serveSite(options.site) : null;
   const url = server ? server.url : options.url;
   const webgl = options.webgl !== '0';
-  const browser = await launchChromium({ webgl });
+  const firefox = options.engine === 'firefox';
+  const browser = firefox ? await launchFirefox() : await launchChromium({ webgl });
   const result = { url, console: [], errors: [], failedRequests: [], screenshots: {}, times: {},
-    probes: {} };
+    probes: {}, status: {} };
+  const scale = Number(options.scale ?? 1);
   try {
     const page = await browser.newPage();
     const [width, height] = size(options.viewport);
     const touchScreen = Boolean(options.touch);
-    await page.setViewport({ width, height, deviceScaleFactor: 1, hasTouch: touchScreen,
-      isMobile: touchScreen });
+    // Firefox's window is sized as asked; touch and a device pixel ratio are Chromium's.
+    await page.setViewport(firefox ? { width, height } : { width, height,
+      deviceScaleFactor: scale, hasTouch: touchScreen, isMobile: touchScreen });
     page.on('console', (message) => {
       result.console.push({ type: message.type(), text: message.text() });
     });
@@ -167,15 +209,20 @@ async function main() {
       throw new Error(`no first frame: ${JSON.stringify({ state, ...result })}\n${error}`);
     }
     const firstFrame = Date.now();
-    const session = await page.createCDPSession();
+    const session = firefox ? null : await page.createCDPSession();
     const perform = {
       key: (action) => pressKey(page, session, action.key),
       drag: (action) => drag(page, action),
       viewport: ({ viewport: [width, height] }) => page.setViewport({ width, height,
-        deviceScaleFactor: 1, hasTouch: touchScreen, isMobile: touchScreen }),
+        deviceScaleFactor: scale, hasTouch: touchScreen, isMobile: touchScreen }),
       touch: (action) => touch(page, session, action),
       tapButtons: () => tapButtons(page, result),
       tapButton: (action) => page.tap(`button[data-key="${action.tapButton}"]`),
+      click: (action) => page.click(action.click),
+      exitFullscreen: () => page.evaluate(() => document.exitFullscreen()),
+      status: async (action) => {
+        result.status[action.status] = await readStatus(page);
+      },
       wait: (action) => sleep(action.wait),
       at: (action) => sleep(firstFrame + action.at - Date.now()),
       screenshot: async ({ screenshot: name }) => {

@@ -1,5 +1,6 @@
 // Serves a built site on 127.0.0.1 and starts Debian's Chromium headless, drawing WebGL with
-// SwiftShader: shared by the browser tests, the web benchmark and the README's pictures.
+// SwiftShader, or Debian's Firefox ESR on the X display in DISPLAY: shared by the browser tests,
+// the web benchmark and the README's pictures.
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
@@ -46,4 +47,16 @@ export async function launchChromium({ webgl = true } = {}) {
   // Removed as the process exits, when Chromium has closed and written its last files.
   process.on('exit', () => fs.rmSync(profile, { recursive: true, force: true }));
   return browser;
+}
+
+// Firefox ESR through WebDriver BiDi, in a window on the X display in DISPLAY: headless Firefox
+// gets no WebGL from Mesa's software renderer, a window under Xvfb does. Puppeteer gives it a
+// profile of its own that keeps it from reaching out to other hosts.
+export async function launchFirefox() {
+  return puppeteer.launch({
+    browser: 'firefox',
+    executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+    headless: false,
+    defaultViewport: null,
+  });
 }

@@ -1,8 +1,12 @@
 """The web build held to the desktop program: the site in headless Chromium (driven by
 browser.mjs) and the real program under Xvfb get the same key presses and drags, and must print
 the same diagnostic stream and show the same picture, line for line within 2 px in every colour.
+FirefoxTest and WebKitTest hold Firefox ESR and WebKitGTK (MiniBrowser) to the same, each in a
+window on its own Xvfb; the status line is checked against the desktop program's state after the
+same keys, as tests/web/state_after_keys prints it.
 
-    /usr/bin/python3 tests/web/test_web.py --binary build/tessaloran --site SITE_DIR --artefacts DIR
+    /usr/bin/python3 tests/web/test_web.py --binary build/tessaloran --site SITE_DIR \
+        --state STATE_AFTER_KEYS --artefacts DIR
 """
 
 import json
@@ -20,9 +24,11 @@ sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 
 import harness  # noqa: E402
 import picture  # noqa: E402
+import webkit  # noqa: E402
 from PIL import ImageChops  # noqa: E402
 
 SITE = None  # from --site
+STATE_AFTER_KEYS = None  # from --state
 VIEWPORT = (1100, 900)  # room for the full 1024 x 768 canvas
 COLOURS = ("red", "white", "yellow", "green")
 
@@ -47,6 +53,38 @@ SILENT = {"ArrowLeft"}
 
 BUTTONS = {"left": 1, "middle": 2, "right": 3}
 
+# Keys for the status line (puppeteer's name, xdotool's, the byte the program gets): time 10^6
+# times faster, the Earth followed, globes 100 times larger, three zooms in; then Pluto followed
+# and released, which leaves its plane levelled, time back to 10^3 and a zoom out.
+STATUS_KEYS = ([("]", "bracketright", "]")] * 6 + [("Shift+3", "shift+3", "#")] +
+               [("'", "apostrophe", "'")] * 2 + [("z", "z", "z")] * 3)
+STATUS_KEYS_AFTER = ([("Shift+9", "shift+9", "("), ("Backspace", "BackSpace", "\b")] +
+                     [("[", "bracketleft", "[")] * 3 + [("x", "x", "x")])
+BODIES = ["Sun", "Mercury", "Venus", "Earth", "Mars", "Jupiter", "Saturn", "Uranus", "Neptune",
+          "Pluto"]
+UNITS = {"year": 365.25 * 86400, "day": 86400, "hour": 3600, "minute": 60, "second": 1}
+
+
+def status_actions():
+    """The status keys with the line read after them: twice a second apart at 10^6 times real
+    time ("first", "later"), and once after the second keys ("after")."""
+    return ([{"key": key} for key, _, _ in STATUS_KEYS] +
+            [{"wait": 600}, {"status": "first"}, {"wait": 1000}, {"status": "later"}] +
+            [{"key": key} for key, _, _ in STATUS_KEYS_AFTER] +
+            [{"wait": 600}, {"status": "after"}])
+
+
+def desktop_state(keys):
+    """The desktop program's state after the key bytes `keys`."""
+    run = subprocess.run([STATE_AFTER_KEYS, keys], capture_output=True, text=True, check=True,
+                         timeout=30)
+    return json.loads(run.stdout.splitlines()[-1])
+
+
+def pressed_codes(stream):
+    """The key bytes the program got, from its diagnostic stream."""
+    return "".join(chr(int(code)) for code in re.findall(r"key pressed = (\d+)", stream))
+
 
 def path(start, end, steps=10):
     """A drag's press point and `steps` distinct moves along the straight line to `end`."""
@@ -65,15 +103,18 @@ DRAGS = [
 ]
 
 
-def browse(name, actions, viewport=VIEWPORT, touch=False, webgl=True):
+def browse(name, actions, viewport=VIEWPORT, touch=False, webgl=True, scale=1, display=None):
     """Runs browser.mjs on the site with the actions (on a touch screen if `touch`, in a browser
-    without WebGL unless `webgl`); returns its JSON result."""
+    without WebGL unless `webgl`, at device pixel ratio `scale`; in Firefox on the X `display`
+    if one is given); returns its JSON result."""
     out = os.path.join(harness.ARTEFACTS, name + "-web")
     command = ["node", os.path.join(HERE, "browser.mjs"), "--site", SITE, "--out", out,
-               "--viewport", "%dx%d" % viewport] + (["--touch", "1"] if touch else []) + (
-                   [] if webgl else ["--webgl", "0"])
+               "--viewport", "%dx%d" % viewport, "--scale", str(scale)] + (
+                   ["--touch", "1"] if touch else []) + ([] if webgl else ["--webgl", "0"]) + (
+                   ["--engine", "firefox"] if display else [])
+    env = dict(os.environ, DISPLAY=display) if display else None
     run = subprocess.run(command, input=json.dumps(actions), capture_output=True, text=True,
-                         timeout=300)
+                         timeout=300, env=env)
     if run.returncode != 0:
         raise RuntimeError("browser.mjs failed:\n" + run.stderr)
     with open(os.path.join(out, "result.json"), "w") as f:
@@ -168,6 +209,44 @@ class BrowserCase(unittest.TestCase):
         web = "".join(m["text"] + "\n" for m in result["console"] if m["type"] == "log")
         self.assertEqual(web, lines)
 
+    def assertStatusReads(self, status, before=""):
+        """Each status reading names what the desktop program's state holds after the same keys
+        (`before`, then the status keys), and the elapsed model time grows at the time scale."""
+        keys = before + "".join(c for _, _, c in STATUS_KEYS)
+        for name, pressed in (("first", keys),
+                              ("after", keys + "".join(c for _, _, c in STATUS_KEYS_AFTER))):
+            state, read = desktop_state(pressed), status[name]
+            parts = read["text"].split(" · ")
+            self.assertEqual(len(parts), 5, read["text"])
+            followed, levelled = state["followBody"], state["viewBody"]
+            following = "following " + (BODIES[followed] if followed >= 0 else "no body")
+            if levelled >= 0 and levelled != followed:
+                following += ", %s's plane levelled" % BODIES[levelled]
+            self.assertEqual([parts[0], parts[2], parts[3]],
+                             ["time ×{:,}".format(round(state["timeScale"])), following,
+                              "globes ×{:,}".format(round(state["globeScale"]))])
+            km, au = re.fullmatch(r"([\d,]+) km \(([\d.]+) AU\) from the look-at point",
+                                  parts[4]).groups()
+            self.assertAlmostEqual(int(km.replace(",", "")), state["viewDistance"], delta=1)
+            self.assertAlmostEqual(float(au), state["viewDistance"] / 149600000, delta=1e-4)
+            # The words round the elapsed time down to their smaller unit, and may be up to a
+            # rewrite (0.25 s of real time) behind the program.
+            words = re.fullmatch(r"([\d,]+) (\w+?)s?(?: (\d+) (\w+?)s?)? elapsed", parts[1])
+            self.assertIsNotNone(words, parts[1])
+            seconds = int(words[1].replace(",", "")) * UNITS[words[2]] + (
+                int(words[3]) * UNITS[words[4]] if words[3] else 0)
+            elapsed = read["numbers"][1]
+            self.assertLessEqual(seconds, elapsed, parts[1])
+            self.assertGreater(seconds + UNITS[words[4] or words[2]] + 0.3 * state["timeScale"],
+                               elapsed, parts[1])
+        first, later = status["first"], status["later"]
+        rate = (later["numbers"][1] - first["numbers"][1]) / (later["now"] - first["now"]) * 1000
+        self.assertTrue(0.6e6 < rate < 1.4e6, "model seconds per second: %g" % rate)
+        if "rewrites" in later:
+            rewrites = later["rewrites"] - first["rewrites"]
+            self.assertLessEqual(rewrites, 4 * (later["now"] - first["now"]) / 1000 + 1)
+            self.assertGreater(rewrites, 0, "the elapsed time was not rewritten")
+
     def assertSamePicture(self, desktops, web, label):
         """Each colour's pixels in the web picture lie within 2 px of the same colour in the
         desktop's, and the other way round, for the desktop capture nearest in age that matches
@@ -209,6 +288,37 @@ class WebTest(BrowserCase):
         start = web_capture(web, "start")
         app = self.desktop()
         self.assertSamePicture(self.desktop_around(app, start.moment, "start"), start, "start")
+
+    def test_status_line_reads_the_programs_state(self):
+        web = browse(self.name, status_actions())
+        self.assertClean(web)
+        self.assertStatusReads(web["status"])
+
+    def test_full_screen_fills_the_window_and_leaving_restores_the_page(self):
+        drag = {"drag": ["right"], "path": path((100, 100), (400, 200), 5)}
+        web = browse(self.name, [
+            {"probe": "page"}, {"click": "#fullscreen"}, {"wait": 500}, {"probe": "full"},
+            {"screenshot": "full"}, {"key": "z"}, drag, {"key": "q"},
+            {"click": "#fullscreen"}, {"wait": 500}, {"probe": "by button"},
+            {"click": "#fullscreen"}, {"wait": 500}, {"exitFullscreen": True}, {"wait": 500},
+            {"probe": "by the browser"}], viewport=(1100, 1100), scale=2)
+        self.assertClean(web)
+        page, full = web["probes"]["page"], web["probes"]["full"]
+        # Headless Chromium's screen is its window.
+        self.assertEqual((full["fullscreen"], full["css"]), ("MAIN", full["window"]))
+        self.assertEqual(full["buffer"], [2 * n for n in full["window"]])
+        for name in ("by button", "by the browser"):
+            back = web["probes"][name]
+            self.assertEqual([back[k] for k in ("fullscreen", "css", "buffer", "box", "scroll")],
+                             [None] + [page[k] for k in ("css", "buffer", "box", "scroll")], name)
+        # The program drew at the new size: the Sun sits at the picture's centre.
+        xs, ys = zip(*picture.pixels_of(web_capture(web, "full").mask("yellow")))
+        self.assertLess(math.dist((sum(xs) / len(xs), sum(ys) / len(ys)),
+                                  [n / 2 for n in full["buffer"]]), 0.03 * full["buffer"][0])
+        # Keys and drags reach the program in full screen.
+        stream = "".join(m["text"] + "\n" for m in web["console"])
+        self.assertEqual(re.findall(r"key pressed = (\d+)", stream), ["122", "113"])
+        self.assertEqual(stream.count("view dir horiz"), len(drag["path"]) - 1)
 
     def test_without_webgl_the_page_says_so(self):
         web = browse(self.name, [], webgl=False)
@@ -384,11 +494,113 @@ class WebSoakTest(BrowserCase):
             self.assertGreater(web["probes"][name]["vertices"], 0)
 
 
+class EngineCase(BrowserCase):
+    """One page load in another engine: the start picture, the keys' stream, the status line and
+    the drags, against the desktop program given the same input."""
+
+    maxDiff = None
+
+    def engine(self):
+        """Runs the page; returns (start capture, stream, status readings, page errors, probes
+        of the page before, in and after full screen)."""
+        raise NotImplementedError
+
+    def check_engine(self):
+        shot, stream, status, errors, (page, full, back) = self.engine()
+        self.assertEqual(errors, [])
+        # The button fills the screen (the window, with no window manager); Escape leaves it.
+        self.assertEqual((full["fullscreen"], full["css"]), ("MAIN", full["window"]))
+        self.assertEqual(full["buffer"], [round(n * full["ratio"]) for n in full["css"]])
+        self.assertEqual([back[k] for k in ("fullscreen", "css", "buffer")],
+                         [None, page["css"], page["buffer"]])
+        app = self.desktop()
+        shots = self.desktop_around(app, shot.moment, "start")
+        app.xdotool("key", "Num_Lock")
+        app.key(*[x11 for _, x11 in KEYS])
+        app.key(*[x11 for _, x11, _ in STATUS_KEYS + STATUS_KEYS_AFTER])
+        for buttons, points in DRAGS:
+            desktop_drag(app, buttons, points)
+        app.key("q")
+        desktop = self.settled(app)
+        self.assertEqual(stream, desktop[:desktop.rindex("\n") + 1])
+        self.assertSamePicture(shots, shot, "start")
+        before = pressed_codes(desktop)[:len([k for k, _ in KEYS if k not in SILENT])]
+        self.assertStatusReads(status, before)
+
+
+class FirefoxTest(EngineCase):
+    """Firefox ESR through puppeteer's WebDriver BiDi, in a window on its own Xvfb (headless
+    Firefox has no WebGL here)."""
+
+    def engine(self):
+        server = harness.XServer(self.name + "-firefox")
+        self.addCleanup(server.stop)
+        web = browse(self.name, [{"at": 3000}, {"screenshot": "start"}] +
+                     [{"key": key} for key, _ in KEYS] + status_actions() +
+                     [{"drag": b, "path": p} for b, p in DRAGS] + [{"key": "q"}] +
+                     [{"probe": "page"}, {"click": "#fullscreen"}, {"wait": 1000},
+                      {"probe": "full"}, {"key": "Escape"}, {"wait": 1000}, {"probe": "back"}],
+                     display=server.name)
+        self.assertClean(web)
+        stream = "".join(m["text"] + "\n" for m in web["console"] if m["type"] == "log")
+        probes = [web["probes"][name] for name in ("page", "full", "back")]
+        return web_capture(web, "start"), stream, web["status"], web["errors"], probes
+
+    def test_keys_picture_status_and_drags_match_the_desktop(self):
+        self.check_engine()
+
+
+class WebKitTest(EngineCase):
+    """WebKitGTK: MiniBrowser through WebKitWebDriver, with real X input, on its own Xvfb."""
+
+    def engine(self):
+        server = harness.XServer(self.name + "-webkit")
+        self.addCleanup(server.stop)
+        browser = webkit.WebKit(server.name, SITE,
+                                os.path.join(harness.ARTEFACTS, self.name + ".webkit.log"))
+        self.addCleanup(browser.close)
+        time.sleep(max(0.0, browser.first_frame + 3 - time.monotonic()))
+        shot_path = os.path.join(harness.ARTEFACTS, self.name + "-webkit-start.png")
+        moment = browser.screenshot(shot_path)
+        shot = picture.Capture(picture.Image.open(shot_path))
+        shot.moment = moment
+        browser.key("Num_Lock")
+        browser.key(*[x11 for _, x11 in KEYS])
+        status = {}
+        browser.key(*[x11 for _, x11, _ in STATUS_KEYS])
+        for name, wait in (("first", 0.6), ("later", 1.0)):
+            time.sleep(wait)
+            status[name] = browser.status()
+        browser.key(*[x11 for _, x11, _ in STATUS_KEYS_AFTER])
+        time.sleep(0.6)
+        status["after"] = browser.status()
+        for buttons, points in DRAGS:
+            browser.drag(buttons, points)
+        browser.key("q")
+        probes = [browser.probe()]
+        browser.click("fullscreen")
+        time.sleep(1)
+        probes.append(browser.probe())
+        browser.key("Escape")
+        time.sleep(1)
+        probes.append(browser.probe())
+        stream = "".join(line + "\n" for line in browser.lines())
+        return shot, stream, status, browser.errors(), probes
+
+    def test_keys_picture_status_and_drags_match_the_desktop(self):
+        self.check_engine()
+
+
 def main():
-    global SITE
-    site = sys.argv.index("--site")
-    SITE = os.path.abspath(sys.argv[site + 1])
-    del sys.argv[site:site + 2]
+    global SITE, STATE_AFTER_KEYS
+    for option in ("--site", "--state"):
+        at = sys.argv.index(option)
+        value = os.path.abspath(sys.argv[at + 1])
+        del sys.argv[at:at + 2]
+        if option == "--site":
+            SITE = value
+        else:
+            STATE_AFTER_KEYS = value
     harness.main()
 
 

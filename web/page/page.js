@@ -39,8 +39,11 @@
     const roomX = document.documentElement.clientWidth -
         parseFloat(style.paddingLeft) - parseFloat(style.paddingRight);
     const roomY = window.innerHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
-    const cssWidth = Math.max(1, Math.floor(Math.min(maxWidth, roomX, roomY * maxWidth / maxHeight)));
-    const cssHeight = Math.max(1, Math.floor(cssWidth * maxHeight / maxWidth));
+    // In full screen (fullscreen.js) the canvas takes the screen's size instead.
+    const full = window.fullScreenCanvasSize ? window.fullScreenCanvasSize() : null;
+    const cssWidth = full ? full[0]
+      : Math.max(1, Math.floor(Math.min(maxWidth, roomX, roomY * maxWidth / maxHeight)));
+    const cssHeight = full ? full[1] : Math.max(1, Math.floor(cssWidth * maxHeight / maxWidth));
     canvas.style.width = cssWidth + 'px';
     canvas.style.height = cssHeight + 'px';
     const ratio = window.devicePixelRatio || 1;
@@ -142,7 +145,9 @@
 
   canvas.addEventListener('pointermove', (event) => {
     if (!isMouse(event) || !ready) return;
-    if (event.button !== -1 || event.buttons !== buttonsDown) {
+    // Only a change of `buttons` is a press or release: WebKitGTK repeats the last chorded press
+    // in `button` on the move after it.
+    if (event.buttons !== buttonsDown) {
       syncButtons(event);
       return;
     }
