@@ -6,7 +6,13 @@
 'use strict';
 
 (function () {
-  if (location.protocol === 'file:' || !('serviceWorker' in navigator)) return;
+  // From a folder the browser may not read the manifest (file:// has no CORS), and would say so
+  // in the console; nothing can be installed from there anyway.
+  if (location.protocol === 'file:') {
+    document.querySelector('link[rel="manifest"]').remove();
+    return;
+  }
+  if (!('serviceWorker' in navigator)) return;
   const notice = document.getElementById('update');
   let accepted = false;
 
