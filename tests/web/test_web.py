@@ -65,11 +65,12 @@ DRAGS = [
 ]
 
 
-def browse(name, actions, viewport=VIEWPORT, touch=False, webgl=True):
-    """Runs browser.mjs on the site with the actions (on a touch screen if `touch`, in a browser
-    without WebGL unless `webgl`); returns its JSON result."""
+def browse(name, actions, viewport=VIEWPORT, touch=False, webgl=True, url=None):
+    """Runs browser.mjs on the site (or at `url`) with the actions (on a touch screen if `touch`,
+    in a browser without WebGL unless `webgl`); returns its JSON result."""
     out = os.path.join(harness.ARTEFACTS, name + "-web")
-    command = ["node", os.path.join(HERE, "browser.mjs"), "--site", SITE, "--out", out,
+    where = ["--url", url] if url else ["--site", SITE]
+    command = ["node", os.path.join(HERE, "browser.mjs")] + where + ["--out", out,
                "--viewport", "%dx%d" % viewport] + (["--touch", "1"] if touch else []) + (
                    [] if webgl else ["--webgl", "0"])
     run = subprocess.run(command, input=json.dumps(actions), capture_output=True, text=True,

@@ -6,12 +6,13 @@
 'use strict';
 
 (function () {
-  // From a folder the browser may not read the manifest (file:// has no CORS), and would say so
-  // in the console; nothing can be installed from there anyway.
-  if (location.protocol === 'file:') {
-    document.querySelector('link[rel="manifest"]').remove();
-    return;
-  }
+  // From a folder nothing can be installed, and the browser may not read the manifest there
+  // (file:// has no CORS) and would say so in the console: the link is made here, only for http.
+  if (location.protocol === 'file:') return;
+  const manifest = document.createElement('link');
+  manifest.rel = 'manifest';
+  manifest.href = 'manifest.webmanifest';
+  document.head.appendChild(manifest);
   if (!('serviceWorker' in navigator)) return;
   const notice = document.getElementById('update');
   let accepted = false;

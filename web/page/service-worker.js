@@ -60,8 +60,10 @@ async function respond(request, name) {
   if (request.mode === 'navigate' && self.registration.waiting &&
       (await self.clients.matchAll({ type: 'window' })).length <= 1) {
     self.registration.waiting.postMessage('activate');
+    // The empty icon keeps the browser from asking the network for /favicon.ico.
     return new Response('<!DOCTYPE html><meta http-equiv="refresh" content="0">' +
-        '<title>TESSALORAN</title>', { headers: { 'Content-Type': 'text/html; charset=utf-8' } });
+        '<link rel="icon" href="data:,"><title>TESSALORAN</title>',
+    { headers: { 'Content-Type': 'text/html; charset=utf-8' } });
   }
   const cached = await (await caches.open(CACHE)).match(name);
   return cached || fetch(request);
