@@ -66,17 +66,19 @@ class AppTest(BrowserCase):
         with open(os.path.join(test_web.SITE, "manifest.webmanifest")) as f:
             icons = json.load(f)["icons"]
         for icon in icons:
-            size = Image.open(os.path.join(test_web.SITE, icon["src"])).size
-            self.assertEqual("%dx%d" % size, icon["sizes"], icon)
+            with Image.open(os.path.join(test_web.SITE, icon["src"])) as image:
+                self.assertEqual("%dx%d" % image.size, icon["sizes"], icon)
         self.assertEqual({(i["sizes"], i.get("purpose", "any")) for i in icons},
                          {("192x192", "any"), ("512x512", "any"), ("512x512", "maskable")})
         # iOS shows a transparent touch icon's corners black: it must be opaque.
-        touch = Image.open(os.path.join(test_web.SITE, "apple-touch-icon.png")).convert("RGBA")
+        with Image.open(os.path.join(test_web.SITE, "apple-touch-icon.png")) as image:
+            touch = image.convert("RGBA")
         self.assertEqual(touch.size, (180, 180))
         self.assertEqual(touch.getchannel("A").getextrema(), (255, 255))
         # A mask may keep only the middle circle of 80 % of the width: outside it, nothing but
         # the opaque background (within the artwork's own smoothing of its background's edge).
-        mask = Image.open(os.path.join(test_web.SITE, "icon-maskable.png")).convert("RGBA")
+        with Image.open(os.path.join(test_web.SITE, "icon-maskable.png")) as image:
+            mask = image.convert("RGBA")
         width = mask.size[0]
         outside = {mask.getpixel((x, y)) for x in range(width) for y in range(width)
                    if math.dist((x + 0.5, y + 0.5), (width / 2, width / 2)) > 0.4 * width}
@@ -108,11 +110,14 @@ class AppTest(BrowserCase):
         # Each load that ran the page got all its files from one release: the first visit and
         # the first load after the switch the old one, the second and the offline one the new.
         # (A load of the document alone loads the page again under the new release.)
+        # (Chromium does not always keep the body of its own fetch of the manifest's icon.)
         releases = []
         for load in sorted({r["load"] for r in web["responses"]}):
             files = {r["url"][len(web["url"]):] or "index.html": r["sha256"]
-                     for r in web["responses"] if r["load"] == load}
+                     for r in web["responses"] if r["load"] == load and r["sha256"]}
             if len(files) > 1:
+                self.assertLessEqual({"index.html", "page.js", "offline.js", "tessaloran.js"},
+                                     files.keys())
                 release = "old" if files.items() <= old.items() else \
                     "new" if files.items() <= new.items() else files
                 releases.append(release)
