@@ -26,6 +26,8 @@
 //                           go to "buttons"
 //   {"tapButton": 93}       taps the on-screen key whose data-key is 93
 //   {"reload": true}        reloads the page and waits for its first frame again
+//   {"accept": "#update button"}
+//                           clicks what reloads the page, and waits for its first frame again
 //   {"server": "stop"}      stops serving the site (--site only); {"server": DIR} serves DIR instead,
 //                           at the same address
 //   {"serviceWorker": "active"}
@@ -203,6 +205,12 @@ async function main() {
       },
       reload: async () => {
         await page.reload({ waitUntil: 'load', timeout: 60000 });
+        await waitForFirstFrame(page, webgl, result);
+        firstFrame = Date.now();
+      },
+      accept: async ({ accept: selector }) => {
+        await Promise.all([page.waitForNavigation({ waitUntil: 'load', timeout: 60000 }),
+          page.click(selector)]);
         await waitForFirstFrame(page, webgl, result);
         firstFrame = Date.now();
       },

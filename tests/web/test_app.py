@@ -109,8 +109,26 @@ class AppTest(BrowserCase):
         self.assertTrue(web["probes"]["old"]["updateNotice"], "no notice of the new release")
         # Each load that ran the page got all its files from one release: the first visit and
         # the first load after the switch the old one, the second and the offline one the new.
-        # (A load of the document alone loads the page again under the new release.)
-        # (Chromium does not always keep the body of its own fetch of the manifest's icon.)
+        self.assertEqual(self.releases(web, old, new), ["old", "old", "new", "new"])
+        self.assertOnlyCached(web, new)
+        self.assertSameStream(self.desktop_lines(), last_load(web))
+
+    def test_the_notice_reloads_under_the_new_release_at_once(self):
+        old, new = digests(test_web.SITE), digests(NEXT_SITE)
+        web = browse(self.name, [
+            {"serviceWorker": "active"}, {"installability": "visit"}, {"server": NEXT_SITE},
+            {"reload": True}, {"serviceWorker": "waiting"}, {"accept": "#update button"},
+            {"probe": "new"}, {"caches": "new"}])
+        self.assertClean(web)
+        self.assertEqual(self.releases(web, old, new), ["old", "old", "new"])
+        self.assertFalse(web["probes"]["new"]["updateNotice"])
+        self.assertOnlyCached(web, new)
+
+    def releases(self, web, old, new):
+        """The release of each load that ran the page: "old" or "new" when all its files are of
+        that release (Chromium does not always keep the body of its own fetch of the manifest's
+        icon), else the files. A load of the document alone, which loads the page again under the
+        new release, is left out."""
         releases = []
         for load in sorted({r["load"] for r in web["responses"]}):
             files = {r["url"][len(web["url"]):] or "index.html": r["sha256"]
@@ -118,17 +136,16 @@ class AppTest(BrowserCase):
             if len(files) > 1:
                 self.assertLessEqual({"index.html", "page.js", "offline.js", "tessaloran.js"},
                                      files.keys())
-                release = "old" if files.items() <= old.items() else \
-                    "new" if files.items() <= new.items() else files
-                releases.append(release)
-        self.assertEqual(releases, ["old", "old", "new", "new"])
-        # One cache is left, with every file of the new release and nothing else.
+                releases.append("old" if files.items() <= old.items() else
+                                "new" if files.items() <= new.items() else files)
+        return releases
+
+    def assertOnlyCached(self, web, release):
+        """One cache is left, with every file of the release (its worker aside) and no other."""
         self.assertEqual(len(web["caches"]["new"]), 1, web["caches"]["new"].keys())
         kept = {url[len(web["url"]):]: digest
                 for url, digest in next(iter(web["caches"]["new"].values())).items()}
-        new.pop("service-worker.js")
-        self.assertEqual(kept, new)
-        self.assertSameStream(self.desktop_lines(), last_load(web))
+        self.assertEqual(kept, {k: v for k, v in release.items() if k != "service-worker.js"})
 
     def test_opened_from_a_folder(self):
         web = browse(self.name, PRESS_KEYS,
