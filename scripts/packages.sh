@@ -12,8 +12,9 @@ run_packages=(libgl1-mesa-dri xvfb xauth xdotool imagemagick)
 package_packages=(dpkg-dev file)
 # Making the README's animation (scripts/pictures.sh): ffmpeg records the window at a fixed rate.
 animation_packages=(ffmpeg)
-# Building the browser site (scripts/web.sh): Debian's Emscripten with CMake, and Python to serve it.
-web_packages=(emscripten cmake make python3)
+# Building the browser site (scripts/web.sh): Debian's Emscripten with CMake, rsvg-convert to draw
+# the app's icons from the desktop icon's artwork, and Python to serve it.
+web_packages=(emscripten cmake make librsvg2-bin python3)
 # Testing the site in real browsers: Debian's Chromium and Firefox ESR, driven through
 # puppeteer-core from npm (package.json, pinned by package-lock.json), and npm where the machine
 # has none of its own; WebKitGTK's MiniBrowser, driven through its WebDriver.

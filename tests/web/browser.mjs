@@ -29,6 +29,17 @@
 //   {"exitFullscreen": true} leaves full screen as the browser's own control does
 //   {"status": "name"}      the status line's text, the program's webStatus numbers, the page's
 //                           clock (ms) and how often the line has been rewritten so far
+//   {"reload": true}        reloads the page and waits for its first frame again
+//   {"accept": "#update button"}
+//                           clicks what reloads the page, and waits for its first frame again
+//   {"server": "stop"}      stops serving the site (--site only); {"server": DIR} serves DIR instead,
+//                           at the same address
+//   {"serviceWorker": "active"}
+//                           waits until the page's service worker registration has an active
+//                           worker ("waiting": a waiting one, a newer release installed)
+//   {"installability": "name"}
+//                           Chromium's installability errors for the page
+//   {"caches": "name"}      every cache of the page's origin: {cache: {url: SHA-256 of the body}}
 //
 // --scale R gives the page a device pixel ratio of R (Chromium).
 // In Firefox, key names are sent as the characters they type (Shift+9 as "("): its WebDriver BiDi
@@ -36,8 +47,13 @@
 // --touch 1 gives the page a touch screen (a phone's: it honours the viewport meta tag).
 // --webgl 0 starts a browser without WebGL, and waits for the page to say so instead of a frame.
 //
-// Output: {"console": [{type, text}], "errors": [...], "failedRequests": [...],
-//          "screenshots": {name: path}, "times": {name: ms}, "probes": {name: {...}}}
+// Output: {"console": [{type, text, load}], "errors": [...], "failedRequests": [...],
+//          "screenshots": {name: path}, "times": {name: ms}, "probes": {name: {...}},
+//          "responses": [{load, url, status, serviceWorker, sha256}], "installability": {...},
+//          "caches": {...}}
+// `load` counts the main frame's documents: 1 for the first, 2 after a reload (or a document that
+// loads the next one), and so on.
+import crypto from 'node:crypto';
 import fs from 'node:fs';
 import path from 'node:path';
 import { launchChromium, launchFirefox, serveSite } from './chromium.mjs';
@@ -157,21 +173,24 @@ function probe(page) {
       scrollWidth: document.documentElement.scrollWidth, scroll: [scrollX, scrollY],
       fullscreen: document.fullscreenElement ? document.fullscreenElement.tagName : null,
       ratio: devicePixelRatio, vertices, primitives, overflowed, frames,
-      missingWebGl: getComputedStyle(document.getElementById('missing')).display !== 'none' };
+      missingWebGl: getComputedStyle(document.getElementById('missing')).display !== 'none',
+      updateNotice: Boolean(document.getElementById('update')?.checkVisibility()) };
   });
 }
 
 async function main() {
   const actions = JSON.parse(options.actions ?? fs.readFileSync(0, 'utf8'));
   fs.mkdirSync(options.out, { recursive: true });
-  const server = options.site ? await serveSite(options.site) : null;
+  let server = options.site ? await serveSite(options.site) : null;
   const url = server ? server.url : options.url;
   const webgl = options.webgl !== '0';
   const firefox = options.engine === 'firefox';
   const browser = firefox ? await launchFirefox() : await launchChromium({ webgl });
   const result = { url, console: [], errors: [], failedRequests: [], screenshots: {}, times: {},
-    probes: {}, status: {} };
+    probes: {}, status: {}, responses: [], installability: {}, caches: {} };
   const scale = Number(options.scale ?? 1);
+  let load = 0;
+  const bodies = [];
   try {
     const page = await browser.newPage();
     const [width, height] = size(options.viewport);
@@ -180,7 +199,7 @@ async function main() {
     await page.setViewport(firefox ? { width, height } : { width, height,
       deviceScaleFactor: scale, hasTouch: touchScreen, isMobile: touchScreen });
     page.on('console', (message) => {
-      result.console.push({ type: message.type(), text: message.text() });
+      result.console.push({ type: message.type(), text: message.text(), load });
     });
     page.on('pageerror', (error) => result.errors.push(String(error)));
     page.on('requestfailed', (request) => result.failedRequests.push(request.url()));
@@ -188,27 +207,23 @@ async function main() {
       if (response.status() >= 400) {
         result.failedRequests.push(`${response.status()} ${response.url()}`);
       }
+      const request = response.request();
+      if (request.isNavigationRequest() && request.frame() === page.mainFrame()) load += 1;
+      if (response.url().startsWith('data:')) return; // the script's own WebAssembly
+      const entry = { load, url: response.url(), status: response.status(),
+        serviceWorker: response.fromServiceWorker(), sha256: null };
+      result.responses.push(entry);
+      bodies.push(response.buffer().then((body) => {
+        entry.sha256 = crypto.createHash('sha256').update(body).digest('hex');
+      }, () => {}));
     });
     await page.goto(url, { waitUntil: 'load', timeout: 60000 });
-    // The program's functions throw until its WebAssembly has started (calledRun), and an
-    // exception would end puppeteer's polling in the page.
     if (!webgl) {
       await page.waitForSelector('#missing', { visible: true, timeout: 60000 });
       actions.unshift({ probe: 'page' });
     }
-    try {
-      await page.waitForFunction((drawing) => !drawing || window.Module && Module.calledRun &&
-          Module._webFrameCount(0) > 0, { timeout: 60000 }, webgl);
-    } catch (error) {
-      // Says what the page showed instead of a first frame.
-      const state = await page.evaluate(() => ({
-        missingWebGl: getComputedStyle(document.getElementById('missing')).display !== 'none',
-        started: Boolean(window.Module && Module.calledRun),
-        frames: window.Module && Module.calledRun ? Module._webFrameCount(3) : null,
-      }));
-      throw new Error(`no first frame: ${JSON.stringify({ state, ...result })}\n${error}`);
-    }
-    const firstFrame = Date.now();
+    await waitForFirstFrame(page, webgl, result);
+    let firstFrame = Date.now();
     const session = firefox ? null : await page.createCDPSession();
     const perform = {
       key: (action) => pressKey(page, session, action.key),
@@ -235,6 +250,34 @@ async function main() {
       probe: async (action) => {
         result.probes[action.probe] = await probe(page);
       },
+      reload: async () => {
+        await page.reload({ waitUntil: 'load', timeout: 60000 });
+        await waitForFirstFrame(page, webgl, result);
+        firstFrame = Date.now();
+      },
+      accept: async ({ accept: selector }) => {
+        await Promise.all([page.waitForNavigation({ waitUntil: 'load', timeout: 60000 }),
+          page.click(selector)]);
+        await waitForFirstFrame(page, webgl, result);
+        firstFrame = Date.now();
+      },
+      server: async ({ server: folder }) => {
+        const port = server.port;
+        await server.close();
+        server = folder === 'stop' ? { close: () => {}, port } : await serveSite(folder, port);
+      },
+      serviceWorker: ({ serviceWorker: state }) => page.waitForFunction(async (wanted) => {
+        const registration = await navigator.serviceWorker.getRegistration();
+        return Boolean(registration && registration[wanted] &&
+            (wanted !== 'active' || registration.active.state === 'activated'));
+      }, { timeout: 60000 }, state),
+      installability: async ({ installability: name }) => {
+        result.installability[name] =
+            (await session.send('Page.getInstallabilityErrors')).installabilityErrors;
+      },
+      caches: async ({ caches: name }) => {
+        result.caches[name] = await page.evaluate(listCaches);
+      },
     };
     for (const action of actions) {
       const kind = Object.keys(perform).find((name) => name in action);
@@ -244,11 +287,45 @@ async function main() {
     // Console messages travel to us asynchronously: a round trip and a moment let the last arrive.
     await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => resolve())));
     await sleep(300);
+    await Promise.all(bodies);
   } finally {
     await browser.close();
     if (server) server.close();
   }
   process.stdout.write(JSON.stringify(result, null, 1) + '\n');
+}
+
+// Runs in the page: each cache's entries with the SHA-256 of their bodies.
+async function listCaches() {
+  const hex = (buffer) => Array.from(new Uint8Array(buffer),
+    (b) => b.toString(16).padStart(2, '0')).join('');
+  const found = {};
+  for (const name of await caches.keys()) {
+    const cache = await caches.open(name);
+    found[name] = {};
+    for (const request of await cache.keys()) {
+      const body = await (await cache.match(request)).arrayBuffer();
+      found[name][request.url] = hex(await crypto.subtle.digest('SHA-256', body));
+    }
+  }
+  return found;
+}
+
+async function waitForFirstFrame(page, webgl, result) {
+  // The program's functions throw until its WebAssembly has started (calledRun), and an
+  // exception would end puppeteer's polling in the page.
+  try {
+    await page.waitForFunction((drawing) => !drawing || window.Module && Module.calledRun &&
+        Module._webFrameCount(0) > 0, { timeout: 60000 }, webgl);
+  } catch (error) {
+    // Says what the page showed instead of a first frame.
+    const state = await page.evaluate(() => ({
+      missingWebGl: getComputedStyle(document.getElementById('missing')).display !== 'none',
+      started: Boolean(window.Module && Module.calledRun),
+      frames: window.Module && Module.calledRun ? Module._webFrameCount(3) : null,
+    }));
+    throw new Error(`no first frame: ${JSON.stringify({ state, ...result })}\n${error}`);
+  }
 }
 
 main().catch((error) => {

@@ -9,10 +9,12 @@ import puppeteer from 'puppeteer-core';
 
 const types = {
   '.html': 'text/html', '.js': 'text/javascript', '.png': 'image/png', '.wasm': 'application/wasm',
+  '.webmanifest': 'application/manifest+json',
 };
 
-// A static server for the site folder on a free port; `url` is its address.
-export async function serveSite(folder) {
+// A static server for the site folder on `port` (default: a free one); `url` is its address.
+// `close` also ends the connections the browser keeps open, so nothing more is served.
+export async function serveSite(folder, port = 0) {
   const root = path.resolve(folder);
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname)
@@ -27,8 +29,12 @@ export async function serveSite(folder) {
       response.end(data);
     });
   });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
+  await new Promise((resolve) => server.listen(port, '127.0.0.1', resolve));
+  return { url: `http://127.0.0.1:${server.address().port}/`, port: server.address().port,
+    close: () => new Promise((resolve) => {
+      server.close(resolve);
+      server.closeAllConnections();
+    }) };
 }
 
 // Chromium with a profile of its own, removed again when this process exits. Without the

@@ -103,12 +103,14 @@ DRAGS = [
 ]
 
 
-def browse(name, actions, viewport=VIEWPORT, touch=False, webgl=True, scale=1, display=None):
-    """Runs browser.mjs on the site with the actions (on a touch screen if `touch`, in a browser
-    without WebGL unless `webgl`, at device pixel ratio `scale`; in Firefox on the X `display`
-    if one is given); returns its JSON result."""
+def browse(name, actions, viewport=VIEWPORT, touch=False, webgl=True, scale=1, display=None,
+           url=None):
+    """Runs browser.mjs on the site (or at `url`) with the actions (on a touch screen if `touch`,
+    in a browser without WebGL unless `webgl`, at device pixel ratio `scale`; in Firefox on the X
+    `display` if one is given); returns its JSON result."""
     out = os.path.join(harness.ARTEFACTS, name + "-web")
-    command = ["node", os.path.join(HERE, "browser.mjs"), "--site", SITE, "--out", out,
+    where = ["--url", url] if url else ["--site", SITE]
+    command = ["node", os.path.join(HERE, "browser.mjs")] + where + ["--out", out,
                "--viewport", "%dx%d" % viewport, "--scale", str(scale)] + (
                    ["--touch", "1"] if touch else []) + ([] if webgl else ["--webgl", "0"]) + (
                    ["--engine", "firefox"] if display else [])
