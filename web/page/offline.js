@@ -1,8 +1,8 @@
 // Makes the page an app: links the web app manifest, registers the site's service worker, which
 // keeps the whole site in the browser after one visit, and shows a notice when a newer release is
-// ready, offering to reload under it at once (otherwise the next load uses it). Where service workers are not
-// available (file://, an insecure http:// origin, a browser that refuses them) the page runs as
-// it is, and nothing is said.
+// ready, offering to reload under it at once (otherwise the next load uses it). Where service
+// workers are not available (file://, an insecure http:// origin, a browser that refuses them)
+// the page runs as it is, and nothing is said.
 'use strict';
 
 (function () {
