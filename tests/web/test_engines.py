@@ -1,0 +1,116 @@
+"""The page in the two engines besides Chromium, one page load each, held to the desktop program
+as the Chromium tests hold it: Firefox ESR through puppeteer's WebDriver BiDi, and WebKitGTK (the
+engine of Safari) through WebKitWebDriver driving MiniBrowser, both in windows under Xvfb.
+
+    /usr/bin/python3 tests/web/test_engines.py --binary build/tessaloran --site SITE_DIR \
+        --state STATE_AFTER_KEYS --artefacts DIR
+"""
+
+import os
+import time
+
+import test_web
+import webkit
+from test_web import (DRAGS, KEYS, SILENT, STATUS_KEYS, STATUS_KEYS_AFTER, BrowserCase, browse,
+                      desktop_drag, harness, picture, pressed_codes, status_actions, web_capture)
+
+
+class EngineCase(BrowserCase):
+    """One page load in another engine: the start picture, the keys' stream, the status line and
+    the drags, against the desktop program given the same input."""
+
+    maxDiff = None
+
+    def engine(self):
+        """Runs the page; returns (start capture, stream, status readings, page errors, probes
+        of the page before, in and after full screen)."""
+        raise NotImplementedError
+
+    def check_engine(self):
+        shot, stream, status, errors, (page, full, back) = self.engine()
+        self.assertEqual(errors, [])
+        # The button fills the screen (the window, with no window manager); Escape leaves it.
+        self.assertEqual((full["fullscreen"], full["css"]), ("MAIN", full["window"]))
+        self.assertEqual(full["buffer"], [round(n * full["ratio"]) for n in full["css"]])
+        self.assertEqual([back[k] for k in ("fullscreen", "css", "buffer")],
+                         [None, page["css"], page["buffer"]])
+        app = self.desktop()
+        shots = self.desktop_around(app, shot.moment, "start")
+        app.xdotool("key", "Num_Lock")
+        app.key(*[x11 for _, x11 in KEYS])
+        app.key(*[x11 for _, x11, _ in STATUS_KEYS + STATUS_KEYS_AFTER])
+        for buttons, points in DRAGS:
+            desktop_drag(app, buttons, points)
+        app.key("q")
+        desktop = self.settled(app)
+        self.assertEqual(stream, desktop[:desktop.rindex("\n") + 1])
+        self.assertSamePicture(shots, shot, "start")
+        before = pressed_codes(desktop)[:len([k for k, _ in KEYS if k not in SILENT])]
+        self.assertStatusReads(status, before)
+
+
+class FirefoxTest(EngineCase):
+    """Firefox ESR through puppeteer's WebDriver BiDi, in a window on its own Xvfb (headless
+    Firefox has no WebGL here)."""
+
+    def engine(self):
+        server = harness.XServer(self.name + "-firefox")
+        self.addCleanup(server.stop)
+        web = browse(self.name, [{"at": 3000}, {"screenshot": "start"}] +
+                     [{"key": key} for key, _ in KEYS] + status_actions() +
+                     [{"drag": b, "path": p} for b, p in DRAGS] + [{"key": "q"}] +
+                     [{"probe": "page"}, {"click": "#fullscreen"}, {"wait": 1000},
+                      {"probe": "full"}, {"key": "Escape"}, {"wait": 1000}, {"probe": "back"}],
+                     display=server.name)
+        self.assertClean(web)
+        stream = "".join(m["text"] + "\n" for m in web["console"] if m["type"] == "log")
+        probes = [web["probes"][name] for name in ("page", "full", "back")]
+        return web_capture(web, "start"), stream, web["status"], web["errors"], probes
+
+    def test_keys_picture_status_and_drags_match_the_desktop(self):
+        self.check_engine()
+
+
+class WebKitTest(EngineCase):
+    """WebKitGTK: MiniBrowser through WebKitWebDriver, with real X input, on its own Xvfb."""
+
+    def engine(self):
+        server = harness.XServer(self.name + "-webkit")
+        self.addCleanup(server.stop)
+        browser = webkit.WebKit(server.name, test_web.SITE,
+                                os.path.join(harness.ARTEFACTS, self.name + ".webkit.log"))
+        self.addCleanup(browser.close)
+        time.sleep(max(0.0, browser.first_frame + 3 - time.monotonic()))
+        shot_path = os.path.join(harness.ARTEFACTS, self.name + "-webkit-start.png")
+        moment = browser.screenshot(shot_path)
+        shot = picture.Capture(picture.Image.open(shot_path))
+        shot.moment = moment
+        browser.key("Num_Lock")
+        browser.key(*[x11 for _, x11 in KEYS])
+        status = {}
+        browser.key(*[x11 for _, x11, _ in STATUS_KEYS])
+        for name, wait in (("first", 0.6), ("later", 1.0)):
+            time.sleep(wait)
+            status[name] = browser.status()
+        browser.key(*[x11 for _, x11, _ in STATUS_KEYS_AFTER])
+        time.sleep(0.6)
+        status["after"] = browser.status()
+        for buttons, points in DRAGS:
+            browser.drag(buttons, points)
+        browser.key("q")
+        probes = [browser.probe()]
+        browser.click("fullscreen")
+        time.sleep(1)
+        probes.append(browser.probe())
+        browser.key("Escape")
+        time.sleep(1)
+        probes.append(browser.probe())
+        stream = "".join(line + "\n" for line in browser.lines())
+        return shot, stream, status, browser.errors(), probes
+
+    def test_keys_picture_status_and_drags_match_the_desktop(self):
+        self.check_engine()
+
+
+if __name__ == "__main__":
+    test_web.main()
