@@ -32,7 +32,8 @@
   }
 
   if (!enabled) return;
-  button.hidden = false;
+  // Its group stays hidden where there is no full screen, rather than show empty.
+  button.parentElement.hidden = false;
   // Keeps the focus where it is, as the on-screen keys do.
   button.addEventListener('mousedown', (event) => event.preventDefault());
   button.addEventListener('click', () => {
