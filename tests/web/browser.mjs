@@ -18,7 +18,8 @@
 //   {"screenshot": "name"}  PNG of the canvas's box, written to the out folder; its time after the
 //                           first frame (ms, the middle of the capture) goes to "times"
 //   {"probe": "name"}       the canvas's CSS and drawing-buffer sizes and its box in the window,
-//                           the page's scroll width, the last frame's counts, the frames drawn
+//                           the page's scroll width, the last frame's counts, the frames drawn,
+//                           the layout shift summed since the first paint (Chromium)
 //   {"touch": [[[x, y], ...], ...], "pause": 40}
 //                           one path per finger, all of one length: the fingers touch down at their
 //                           first points, move together to each further point, and lift
@@ -173,6 +174,7 @@ function probe(page) {
       scrollWidth: document.documentElement.scrollWidth, scroll: [scrollX, scrollY],
       fullscreen: document.fullscreenElement ? document.fullscreenElement.tagName : null,
       ratio: devicePixelRatio, vertices, primitives, overflowed, frames,
+      layoutShift: window.layoutShift ?? null,
       missingWebGl: getComputedStyle(document.getElementById('missing')).display !== 'none',
       updateNotice: Boolean(document.getElementById('update')?.checkVisibility()) };
   });
@@ -217,6 +219,15 @@ async function main() {
         entry.sha256 = crypto.createHash('sha256').update(body).digest('hex');
       }, () => {}));
     });
+    // Every layout shift from the first paint on, summed (input or not) for the probes.
+    if (!firefox) {
+      await page.evaluateOnNewDocument(() => {
+        window.layoutShift = 0;
+        new PerformanceObserver((list) => {
+          for (const entry of list.getEntries()) window.layoutShift += entry.value;
+        }).observe({ type: 'layout-shift', buffered: true });
+      });
+    }
     await page.goto(url, { waitUntil: 'load', timeout: 60000 });
     if (!webgl) {
       await page.waitForSelector('#missing', { visible: true, timeout: 60000 });

@@ -4,7 +4,7 @@
 'use strict';
 
 (function () {
-  const line = document.getElementById('status');
+  const line = document.querySelector('#status > span');
   const canvas = document.getElementById('canvas');
   const names = ['Sun', 'Mercury', 'Venus', 'Earth', 'Mars', 'Jupiter', 'Saturn', 'Uranus',
     'Neptune', 'Pluto'];
