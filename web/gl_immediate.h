@@ -1,5 +1,6 @@
 // The browser's immediate-mode GL: the fixed-function calls of <GL/gl.h> recorded into
-// preallocated arrays during the frame and drawn over WebGL when the frame is swapped.
+// preallocated arrays during the frame and handed to the page's painter, which draws them with
+// WebGL, when the frame is swapped.
 //
 // Each vertex is taken through projection x model-view on the CPU in double precision and stored
 // in clip coordinates, so a frame is one upload and one draw call per line primitive, with one
@@ -7,8 +8,8 @@
 // or primitives than fit draws what fits and sets `overflowed`; nothing is allocated per frame.
 //
 // In three parts over one state (gl_immediate_state.h): the matrix stacks (gl_matrix_stacks.cpp),
-// the recording and cutting of lines (gl_line_recording.cpp) and the hand-off to WebGL
-// (gl_webgl_draw.cpp).
+// the recording and cutting of lines (gl_line_recording.cpp) and the hand-off to the page's
+// painter (gl_frame_handoff.cpp).
 #pragma once
 
 #include <cstdint>
@@ -24,10 +25,10 @@ struct ImmediateFrameCounts {
     std::int32_t frames;      // frames drawn since start-up
 };
 
-// Compiles the shader and makes the vertex buffer, once, in the current WebGL context.
-void startImmediateGl();
+// Whether the page has a painter for the frames: false where the browser has no WebGL.
+bool startImmediateGl();
 
-// Uploads and draws everything recorded since the last call, then starts an empty frame.
+// Hands everything recorded since the last call to the painter, then starts an empty frame.
 void drawRecordedFrame();
 
 const ImmediateFrameCounts& immediateFrameCounts();

@@ -1,6 +1,6 @@
 // The state of the browser's immediate-mode GL (web/gl_immediate.h), shared by its parts: the
 // matrix stacks (gl_matrix_stacks.cpp), the recording and cutting of lines
-// (gl_line_recording.cpp) and the hand-off to WebGL (gl_webgl_draw.cpp).
+// (gl_line_recording.cpp) and the hand-off to the page's painter (gl_frame_handoff.cpp).
 #pragma once
 
 #include <GL/gl.h>
@@ -61,8 +61,11 @@ struct ImmediateGl {
     std::int32_t primitiveCount = 0;
     ImmediateFrameCounts lastFrame = {0, 0, 0, 0};
 
-    GLuint program = 0;
-    GLuint buffer = 0;
+    struct {
+        GLint x, y;
+        GLsizei width, height;
+    } viewport = {0, 0, 0, 0};
+    bool clearFrame = false;  // glClear was called for the frame being recorded
 };
 
 extern ImmediateGl gl;

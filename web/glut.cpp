@@ -1,7 +1,8 @@
-// The toolkit for the browser: the window is the page's <canvas id="canvas">, its GL a WebGL 1
-// context without depth, alpha or antialiasing (the desktop window asks for none of them), and
-// the main loop the browser's animation frames. The page's script (page/page.js) calls the
-// web* entry points below with the browser's events, already turned into freeglut's codes.
+// The toolkit for the browser: the window is the page's <canvas id="canvas">, drawn by the page's
+// painter (page/painter.js) with a WebGL 1 context without depth, alpha or antialiasing (the
+// desktop window asks for none of them), and the main loop the browser's animation frames. The
+// page's script (page/page.js) calls the web* entry points below with the browser's events, already
+// turned into freeglut's codes.
 #include <GL/freeglut.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -23,7 +24,7 @@ struct Toolkit {
     void (*idle)() = nullptr;
     bool redisplayPosted = false;
     double frameCodeMs = 0;  // CPU time of the last animation frame's idle tick and frame
-    double drawingMs = 0;    // the part of it spent handing the recorded frame to WebGL
+    double drawingMs = 0;    // the part of it spent handing the recorded frame to the painter
     bool hasGl = false;
     WireShape shape;  // the last globe or torus drawn, rebuilt at each call
 };
@@ -75,26 +76,11 @@ void glutInitWindowPosition(int, int) {}
 
 int glutCreateWindow(const char* title) {
     emscripten_set_window_title(title);
-    EmscriptenWebGLContextAttributes attributes;
-    emscripten_webgl_init_context_attributes(&attributes);
-    attributes.alpha = false;
-    attributes.depth = false;
-    attributes.stencil = false;
-    attributes.antialias = false;
-    attributes.majorVersion = 1;
-    // The lines need nothing past core WebGL 1. Turning on every extension the browser offers
-    // asks its GPU side about each one, and on a busy software GPU those round trips held the
-    // page's first frame for a fifth of a second.
-    attributes.enableExtensionsByDefault = false;
-    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context =
-        emscripten_webgl_create_context(canvasSelector, &attributes);
-    if (context <= 0 ||
-        emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
+    if (!startImmediateGl()) {
         reportMissingWebGl();
         return 0;
     }
     toolkit.hasGl = true;
-    startImmediateGl();
     return 1;
 }
 

@@ -47,6 +47,8 @@
 // keyboard knows no Space and types '"' for Quote. Touch and the keypad's digits need Chromium.
 // --touch 1 gives the page a touch screen (a phone's: it honours the viewport meta tag).
 // --webgl 0 starts a browser without WebGL, and waits for the page to say so instead of a frame.
+// --worker-drawing 0 takes OffscreenCanvas from the page, as in a browser whose workers cannot
+// draw, so the page draws on its canvas itself (Chromium).
 //
 // Output: {"console": [{type, text, load}], "errors": [...], "failedRequests": [...],
 //          "screenshots": {name: path}, "times": {name: ms}, "probes": {name: {...}},
@@ -219,6 +221,9 @@ async function main() {
         entry.sha256 = crypto.createHash('sha256').update(body).digest('hex');
       }, () => {}));
     });
+    if (options['worker-drawing'] === '0') {
+      await page.evaluateOnNewDocument(() => { delete window.OffscreenCanvas; });
+    }
     // Every layout shift from the first paint on, summed (input or not) for the probes.
     if (!firefox) {
       await page.evaluateOnNewDocument(() => {

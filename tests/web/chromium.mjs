@@ -39,7 +39,8 @@ export async function serveSite(folder, port = 0) {
 
 // Chromium with a profile of its own, removed again when this process exits. Without the
 // background-networking flags it would keep reaching out to hosts this machine cannot reach.
-// `webgl: false` starts it as a browser without WebGL.
+// `webgl: false` starts it as a browser without WebGL: the flags that take WebGL from pages leave
+// it to workers, so the GPU goes too.
 export async function launchChromium({ webgl = true } = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tessaloran-chromium-'));
   const browser = await puppeteer.launch({
@@ -48,7 +49,8 @@ export async function launchChromium({ webgl = true } = {}) {
     userDataDir: profile,
     args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
       '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--no-first-run', ...(webgl ? [] : ['--disable-webgl', '--disable-3d-apis'])],
+      '--no-first-run', ...(webgl ? [] : ['--disable-webgl', '--disable-3d-apis', '--disable-gpu',
+        '--disable-software-rasterizer'])],
   });
   // Removed as the process exits, when Chromium has closed and written its last files.
   process.on('exit', () => fs.rmSync(profile, { recursive: true, force: true }));

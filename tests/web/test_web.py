@@ -103,16 +103,18 @@ DRAGS = [
 
 
 def browse(name, actions, viewport=VIEWPORT, touch=False, webgl=True, scale=1, display=None,
-           url=None):
+           url=None, worker_drawing=True):
     """Runs browser.mjs on the site (or at `url`) with the actions (on a touch screen if `touch`,
     in a browser without WebGL unless `webgl`, at device pixel ratio `scale`; in Firefox on the X
-    `display` if one is given); returns its JSON result."""
+    `display` if one is given; with the page drawing itself unless `worker_drawing`); returns its
+    JSON result."""
     out = os.path.join(harness.ARTEFACTS, name + "-web")
     where = ["--url", url] if url else ["--site", SITE]
     command = ["node", os.path.join(HERE, "browser.mjs")] + where + ["--out", out,
                "--viewport", "%dx%d" % viewport, "--scale", str(scale)] + (
                    ["--touch", "1"] if touch else []) + ([] if webgl else ["--webgl", "0"]) + (
-                   ["--engine", "firefox"] if display else [])
+                   ["--engine", "firefox"] if display else []) + (
+                   [] if worker_drawing else ["--worker-drawing", "0"])
     env = dict(os.environ, DISPLAY=display) if display else None
     run = subprocess.run(command, input=json.dumps(actions), capture_output=True, text=True,
                          timeout=300, env=env)
@@ -283,12 +285,18 @@ class WebTest(BrowserCase):
     tests run the browser first and then catch the desktop at the same age."""
 
     def test_start_picture_matches_the_desktop(self):
-        web = browse(self.name, [{"at": 3000}, {"screenshot": "start"}, {"probe": "start"}])
-        self.assertClean(web)
-        self.assertEqual(web["probes"]["start"]["buffer"], [1024, 768])
-        start = web_capture(web, "start")
-        app = self.desktop()
-        self.assertSamePicture(self.desktop_around(app, start.moment, "start"), start, "start")
+        # Drawn in a worker, and by the page itself as where workers cannot draw.
+        for worker_drawing in (True, False):
+            with self.subTest(worker_drawing=worker_drawing):
+                web = browse(self.name, [{"at": 3000}, {"screenshot": "start"},
+                                         {"probe": "start"}], worker_drawing=worker_drawing)
+                self.assertClean(web)
+                self.assertEqual(web["probes"]["start"]["buffer"], [1024, 768])
+                start = web_capture(web, "start")
+                app = self.desktop()
+                self.assertSamePicture(self.desktop_around(app, start.moment, "start"), start,
+                                       "start")
+                app.stop()
 
     def test_status_line_reads_the_programs_state(self):
         web = browse(self.name, status_actions())

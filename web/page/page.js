@@ -288,6 +288,14 @@
     print: showLine,
     printErr: (line) => console.warn(line),
     onMissingWebGl: showMissingWebGl,
+    // The program starts once the painter knows where it draws (painter.js).
+    preRun: [() => {
+      Module.addRunDependency('painter');
+      window.painter.then((paint) => {
+        Module.paintFrame = paint; // null where there is no WebGL: the program says so
+        Module.removeRunDependency('painter');
+      });
+    }],
     postRun: [() => { ready = true; }],
   };
 

@@ -1,8 +1,8 @@
 // The OpenGL 1.x calls TESSALORAN makes, for the browser build. WebGL has no fixed-function
 // pipeline, so the immediate-mode layer of web/gl_immediate.h provides these over it: the matrix
 // stacks live on the CPU in double precision, and glBegin/glVertex/glEnd record into
-// preallocated arrays that are drawn with one shader when the frame is swapped. glViewport and
-// glClear are WebGL's own.
+// preallocated arrays that the page draws with one shader when the frame is swapped; glViewport
+// and glClear go with the frame.
 #pragma once
 
 #include <GLES2/gl2.h>
