@@ -176,7 +176,7 @@ function probe(page) {
       scrollWidth: document.documentElement.scrollWidth, scroll: [scrollX, scrollY],
       fullscreen: document.fullscreenElement ? document.fullscreenElement.tagName : null,
       ratio: devicePixelRatio, vertices, primitives, overflowed, frames,
-      layoutShift: window.layoutShift ?? null,
+      layoutShift: window.layoutShift ?? null, layoutShifted: window.layoutShifted ?? null,
       missingWebGl: getComputedStyle(document.getElementById('missing')).display !== 'none',
       updateNotice: Boolean(document.getElementById('update')?.checkVisibility()) };
   });
@@ -228,8 +228,15 @@ async function main() {
     if (!firefox) {
       await page.evaluateOnNewDocument(() => {
         window.layoutShift = 0;
+        window.layoutShifted = [];
         new PerformanceObserver((list) => {
-          for (const entry of list.getEntries()) window.layoutShift += entry.value;
+          for (const entry of list.getEntries()) {
+            window.layoutShift += entry.value;
+            for (const { node, previousRect: a, currentRect: b } of entry.sources) {
+              window.layoutShifted.push(`${node?.nodeName}#${node?.id} at ${Math.round(entry.startTime)} ms:` +
+                ` ${[a.x, a.y, a.width, a.height]} -> ${[b.x, b.y, b.width, b.height]}`);
+            }
+          }
         }).observe({ type: 'layout-shift', buffered: true });
       });
     }

@@ -455,7 +455,8 @@ class TouchTest(BrowserCase):
             self.assertClean(web)
             page = web["probes"]["phone"]
             # Nothing moved under the user's fingers, from the first paint on.
-            self.assertEqual(web["probes"]["later"]["layoutShift"], 0, size)
+            later = web["probes"]["later"]
+            self.assertEqual(later["layoutShift"], 0, (size, later["layoutShifted"]))
             left, top, right, bottom = page["box"]
             self.assertLessEqual(page["scrollWidth"], size[0], size)
             self.assertTrue(0 <= left and right <= size[0] and 0 <= top and bottom <= size[1],
