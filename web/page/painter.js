@@ -162,14 +162,16 @@ window.painter = new Promise((settle) => {
     inPage();
     return;
   }
+  const source = `'use strict';\n${makeDrawing}\n(${drawingWorker})();\n`;
+  const url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
   try {
-    const source = `'use strict';\n${makeDrawing}\n(${drawingWorker})();\n`;
-    worker = new Worker(URL.createObjectURL(new Blob([source], { type: 'text/javascript' })));
+    worker = new Worker(url);
   } catch (error) {
     inPage(); // a page (from a folder, say) that may not start a worker
     return;
   }
   worker.onmessage = ({ data }) => {
+    URL.revokeObjectURL(url); // the worker has its script
     if (decided) return;
     if (data.drawing) inWorker();
     else inPage();
