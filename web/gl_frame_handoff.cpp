@@ -40,7 +40,7 @@ void glClear(GLbitfield mask) {
 
 }  // extern "C"
 
-bool startImmediateGl() {
+bool pageHasPainter() {
     return pagePaints() != 0;
 }
 

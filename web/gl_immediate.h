@@ -26,7 +26,7 @@ struct ImmediateFrameCounts {
 };
 
 // Whether the page has a painter for the frames: false where the browser has no WebGL.
-bool startImmediateGl();
+bool pageHasPainter();
 
 // Hands everything recorded since the last call to the painter, then starts an empty frame.
 void drawRecordedFrame();

@@ -76,7 +76,7 @@ void glutInitWindowPosition(int, int) {}
 
 int glutCreateWindow(const char* title) {
     emscripten_set_window_title(title);
-    if (!startImmediateGl()) {
+    if (!pageHasPainter()) {
         reportMissingWebGl();
         return 0;
     }

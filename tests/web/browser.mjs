@@ -233,8 +233,9 @@ async function main() {
           for (const entry of list.getEntries()) {
             window.layoutShift += entry.value;
             for (const { node, previousRect: a, currentRect: b } of entry.sources) {
-              window.layoutShifted.push(`${node?.nodeName}#${node?.id} at ${Math.round(entry.startTime)} ms:` +
-                ` ${[a.x, a.y, a.width, a.height]} -> ${[b.x, b.y, b.width, b.height]}`);
+              window.layoutShifted.push(`${node?.nodeName}#${node?.id} at ` +
+                `${Math.round(entry.startTime)} ms: ${[a.x, a.y, a.width, a.height]} -> ` +
+                `${[b.x, b.y, b.width, b.height]}`);
             }
           }
         }).observe({ type: 'layout-shift', buffered: true });
