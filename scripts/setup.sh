@@ -9,6 +9,11 @@
 # out (BUILD_TESTING=OFF). BUILD_DIR defaults to build/ (RelWithDebInfo, the top-level default);
 # any further arguments go to cmake's configure step, e.g.
 # scripts/setup.sh build-asan -DTESSALORAN_SANITIZE=ON. Without --target everything is built.
+# A BUILD_DIR configured before keeps its own BUILD_TESTING under --program, so that starting the
+# program after the tests were built does not take the tests away.
+#
+# What it installs and builds is reported on standard error. Standard output gets one line, the
+# desktop program's path, once it is built: program="$(scripts/setup.sh --program ...)".
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -28,8 +33,22 @@ fi
 build_dir="${1:-build}"
 shift || true
 
-installPackages "${kinds[@]}"
+testing_option=(-DBUILD_TESTING="$testing")
+if [[ "$testing" == OFF && -f "$build_dir/CMakeCache.txt" ]]; then
+    testing_option=()
+fi
 
 cd "$repo"
-cmake -S . -B "$build_dir" -DBUILD_TESTING="$testing" "$@"
-cmake --build "$build_dir" -j2 "${target[@]}"
+{
+    installPackages "${kinds[@]}"
+    cmake -S . -B "$build_dir" "${testing_option[@]}" "$@"
+    cmake --build "$build_dir" -j2 "${target[@]}"
+} >&2
+
+# CMake writes the program's path when it generates the build (desktop/CMakeLists.txt).
+if [[ -f "$build_dir/program-path" ]]; then
+    program="$(cat "$build_dir/program-path")"
+    if [[ -x "$program" ]]; then
+        echo "$program"
+    fi
+fi
