@@ -52,8 +52,7 @@ if [[ -n "$only" ]]; then
 fi
 
 if [[ -z "$program" ]]; then
-    "$repo/scripts/setup.sh" --program --target tessaloran build >&2
-    program="$repo/build/tessaloran"
+    program="$("$repo/scripts/setup.sh" --program --target tessaloran build)"
 fi
 if [[ " ${names[*]} " == *" animation "* ]]; then
     source "$repo/scripts/packages.sh"
@@ -96,15 +95,9 @@ trap cleanup EXIT
 startXvfb "$work" pictures
 
 # Starts the program and waits for its window and first frames. Its output (a start-up line on
-# standard error included) goes to a log that is shown only if it ends early.
+# standard error included) goes to a log, whose last line is shown if it ends early.
 launch() {
-    LIBGL_ALWAYS_SOFTWARE=1 "$program" >"$work/program.log" 2>&1 &
-    program_pid=$!
-    if ! window="$(timeout 20 xdotool search --sync --name '^TESSALORAN' | head -n1)"; then
-        cat "$work/program.log" >&2
-        echo "pictures: no TESSALORAN window within 20 s" >&2
-        exit 1
-    fi
+    launchProgram "$program" "$work/program.log" pictures
     sleep 0.5
 }
 
@@ -130,11 +123,7 @@ keys() {
 
 # Saves the window as a palette PNG: the program draws five flat colours, so nothing is lost.
 capture() {
-    if ! kill -0 "$program_pid" 2>/dev/null; then
-        cat "$work/program.log" >&2
-        echo "pictures: the program ended early" >&2
-        exit 1
-    fi
+    checkProgram "$work/program.log" pictures "before its picture was taken"
     import -window "$window" "$work/shot.png"
     convert "$work/shot.png" -strip -define png:exclude-chunks=date,time "PNG8:$1"
 }

@@ -31,8 +31,7 @@ while (($# > 0)); do
     esac
 done
 
-"$repo/scripts/setup.sh" --program --target tessaloran build >&2
-program="$repo/build/tessaloran"
+program="$("$repo/scripts/setup.sh" --program --target tessaloran build)"
 
 if [[ -n "${DISPLAY:-}" && -z "$screenshot" ]]; then
     exec "$program"
@@ -55,15 +54,11 @@ cleanup() {
 trap cleanup EXIT
 
 startXvfb "$work" run
-
-LIBGL_ALWAYS_SOFTWARE=1 "$program" >"$work/program.log" 2>&1 &
-program_pid=$!
-window="$(timeout 20 xdotool search --sync --name '^TESSALORAN' | head -n1)"
+launchProgram "$program" "$work/program.log" run
 sleep "$seconds"
-if ! kill -0 "$program_pid" 2>/dev/null; then
-    cat "$work/program.log" >&2
-    echo "run: the program ended early" >&2
+checkProgram "$work/program.log" run "after $seconds s"
+if ! import -window "$window" "$screenshot" 2>"$work/import.log"; then
+    echo "run: could not save the window as $screenshot: $(tail -n1 "$work/import.log")" >&2
     exit 1
 fi
-import -window "$window" "$screenshot"
 echo "$screenshot"
