@@ -4,6 +4,9 @@
 # compiling), with the browser tests against the web build in build/site, the unit tests again in
 # build-asan/ under AddressSanitizer and UndefinedBehaviorSanitizer, and once more in
 # build-clang/ built with Clang. Stops at the first failure; the last lines are CTest's summary.
+# The README's own commands are among the end-to-end tests (tests/e2e/test_readme_commands.py:
+# scripts/run.sh and scripts/pictures.sh with no display), and the browser tests' site is built by
+# scripts/web.sh itself, as a user builds it.
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
