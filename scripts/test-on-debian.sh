@@ -4,8 +4,10 @@
 # scripts/test.sh in it as root, which installs everything else it needs. Repeats the check that
 # the project builds and passes its tests on a machine that starts with nothing.
 #
-#   sudo scripts/test-on-debian.sh RELEASE [--keep]
+#   sudo scripts/test-on-debian.sh RELEASE [--keep] [--command COMMAND]
 #
+# --command runs COMMAND (a bash command line, in the clone) instead of scripts/test.sh, for
+# instance the README's first command as a newcomer runs it: --command scripts/run.sh.
 # RELEASE is bookworm (Debian 12) or trixie (Debian 13). The root goes to a new folder under
 # ${TMPDIR:-/var/tmp} and is removed at the end unless --keep is given. Needs root (debootstrap,
 # chroot and bind mounts) and a Debian mirror (DEBIAN_MIRROR, default http://deb.debian.org/debian).
@@ -15,13 +17,29 @@ set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 release="${1:-}"
 keep=false
-if [[ "${2:-}" == --keep ]]; then
-    keep=true
-fi
+command=scripts/test.sh
+usage="usage: scripts/test-on-debian.sh bookworm|trixie [--keep] [--command COMMAND]"
+shift || true
+while (($# > 0)); do
+    case "$1" in
+    --keep)
+        keep=true
+        shift
+        ;;
+    --command)
+        command="${2:?$usage}"
+        shift 2
+        ;;
+    *)
+        echo "$usage" >&2
+        exit 2
+        ;;
+    esac
+done
 case "$release" in
 bookworm | trixie) ;;
 *)
-    echo "usage: scripts/test-on-debian.sh bookworm|trixie [--keep]" >&2
+    echo "$usage" >&2
     exit 2
     ;;
 esac
@@ -82,8 +100,8 @@ inside apt-get install -y --no-install-recommends git ca-certificates >/dev/null
 git clone --quiet --no-local "$repo" "$root/root/tessaloran"
 echo "test-on-debian: $(git -C "$root/root/tessaloran" log -1 --format='%h %s')" >&2
 
-echo "test-on-debian: scripts/test.sh on $release" >&2
+echo "test-on-debian: $command on $release" >&2
 status=0
-inside /bin/bash -c 'cd /root/tessaloran && scripts/test.sh' || status=$?
+inside /bin/bash -c "cd /root/tessaloran && $command" || status=$?
 echo "test-on-debian: $release finished with status $status" >&2
 exit "$status"
