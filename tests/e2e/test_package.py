@@ -3,12 +3,14 @@ should hold, data files that pass their validators and name one another rightly,
 program that opens its window and draws. The program given with --binary is not used: the tests
 run the one unpacked from the package."""
 
+import collections
 import gzip
 import os
 import re
 import shutil
 import subprocess
 import unittest
+from xml.etree import ElementTree
 
 import harness
 import picture
@@ -28,6 +30,9 @@ FILES = {
     "usr/share/doc/tessaloran/copyright",
     "usr/share/doc/tessaloran/changelog.gz",
 }
+# The languages the menu entry and the software centre's page are written in besides English.
+LANGUAGES = ("de", "fr", "es", "it", "pt_BR", "nl", "pl", "ru", "tr", "zh_CN", "ja", "ar")
+XML_LANG = "{http://www.w3.org/XML/1998/namespace}lang"
 
 # Set by setUpModule: the .deb and the folder it is unpacked in.
 PACKAGE = None
@@ -91,13 +96,29 @@ class PackageContentsTest(unittest.TestCase):
                                                                  check.stderr))
             self.assertNotRegex(check.stdout + check.stderr, r"(?i)error|warning", check.args)
 
-        with open(desktop) as entry:
-            keys = dict(re.findall(r"^(\w+)=(.*)$", entry.read(), re.M))
+        with open(desktop, encoding="utf-8") as entry:
+            keys = dict(re.findall(r"^(\w+(?:\[\w+\])?)=(.*)$", entry.read(), re.M))
         self.assertEqual((keys["Exec"], keys["Icon"]), ("tessaloran", APP_ID))
-        with open(metainfo) as data:
+        with open(metainfo, encoding="utf-8") as data:
             text = data.read()
         self.assertIn("<id>%s</id>" % APP_ID, text)
         self.assertIn('<launchable type="desktop-id">%s.desktop</launchable>' % APP_ID, text)
+
+        # Each language has its own words for every text a menu or software centre shows, as many
+        # paragraphs as the English, and the program's name stays TESSALORAN in all of them.
+        component = ElementTree.fromstring(text.encode("utf-8"))
+        self.assertEqual({value for key, value in keys.items() if key.startswith("Name")}
+                         | {name.text for name in component.findall("name")}, {"TESSALORAN"})
+        shown = ("summary", "description/p", "screenshots/screenshot/caption")
+        texts = collections.Counter((where, element.get(XML_LANG)) for where in shown
+                                    for element in component.findall(where))
+        for language in LANGUAGES:
+            for key in ("GenericName", "Comment", "Keywords"):
+                self.assertNotIn(keys.get("%s[%s]" % (key, language), ""), ("", keys[key]),
+                                 "desktop entry: %s has no %s" % (language, key))
+            for where in shown:
+                self.assertEqual(texts[(where, language)], texts[(where, None)],
+                                 "metainfo: %s has not every %s" % (language, where))
 
 
 class PackagedProgramTest(harness.ProgramTestCase):
