@@ -109,10 +109,11 @@ class PackageContentsTest(unittest.TestCase):
         component = ElementTree.fromstring(text.encode("utf-8"))
         self.assertEqual({value for key, value in keys.items() if key.startswith("Name")}
                          | {name.text for name in component.findall("name")}, {"TESSALORAN"})
-        shown = ("summary", "description/p", "screenshots/screenshot/caption")
+        shown = ("name", "summary", "description/p", "screenshots/screenshot/caption")
         texts = collections.Counter((where, element.get(XML_LANG)) for where in shown
                                     for element in component.findall(where))
         for language in LANGUAGES:
+            self.assertIn("Name[%s]" % language, keys, "desktop entry: %s has no Name" % language)
             for key in ("GenericName", "Comment", "Keywords"):
                 self.assertNotIn(keys.get("%s[%s]" % (key, language), ""), ("", keys[key]),
                                  "desktop entry: %s has no %s" % (language, key))
