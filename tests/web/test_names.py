@@ -2,7 +2,8 @@
 at device pixel ratio 2 with the picture drawn in a worker: each name shown sits where the
 desktop program's state after the same keys (tests/web/state_after_keys) draws its globe's
 centre; a body behind the camera has no name, nor has one crowded out by a name that goes first;
-a planet's name is its follow key, a moon's is not a control; the Names button hides the names
+a planet's name is its follow key, a moon's is not a control; in full screen the names keep to
+the globes of the larger picture; the Names button hides the names
 and leaves the canvas's pixels as they were, and the choice outlives a reload.
 
     /usr/bin/python3 tests/web/test_names.py --binary build/tessaloran --site SITE_DIR \
@@ -73,7 +74,9 @@ class NamesTest(BrowserCase):
                      [{"names": "near"}, {"screenshot": "on"}, {"click": "#names"},
                       {"screenshot": "off", "overlay": True}, {"names": "off"},
                       {"click": "#names"}] + press(OUT_AGAIN[len(NEAR):]) +
-            [{"clickName": ["Mars", "Venus", "Mercury"]}, {"wait": 300}, {"click": "#names"},
+            [{"clickName": ["Mars", "Venus", "Mercury"]}, {"wait": 300},
+             {"click": "#fullscreen"}, {"wait": 800}, {"names": "full"},
+             {"exitFullscreen": True}, {"wait": 500}, {"click": "#names"},
              {"reload": True}, {"wait": 500}, {"names": "reloaded"}], scale=2)
         self.assertClean(web)
         names = web["names"]
@@ -95,7 +98,11 @@ class NamesTest(BrowserCase):
         # The click pressed the planet's follow key, after the keys pressed before it.
         stream = "".join(m["text"] + "\n" for m in web["console"] if m["load"] == 1)
         self.assertIn(web["clicked"], ("Mars", "Venus", "Mercury"))
-        self.assertEqual(pressed_codes(stream), OUT_AGAIN + chr(FOLLOW_CODES[web["clicked"]]))
+        clicked = OUT_AGAIN + chr(FOLLOW_CODES[web["clicked"]])
+        self.assertEqual(pressed_codes(stream), clicked)
+        # In full screen the names keep to the globes of the picture at its new size.
+        self.assertNotEqual(names["full"]["canvas"], names["far"]["canvas"])
+        self.assertIn(web["clicked"], self.assertNamesOnGlobes(names["full"], clicked)[0])
 
         # Hidden by the button, the names leave the picture as the program drew it.
         self.assertEqual((names["off"]["pressed"], names["off"]["layerShown"]), ("false", False))
