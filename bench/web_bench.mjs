@@ -1,6 +1,7 @@
 // Measures the browser build in Debian's Chromium, headless, drawing with SwiftShader WebGL: the
-// rate of frames shown and the CPU time of the WebAssembly frame code in the start, 100-shell and
-// heaviest scenes, the time to the first frame shown, and the site's size. Prints one table.
+// rate of frames shown, the CPU time of the WebAssembly frame code and of placing the bodies'
+// names over each picture shown (names.js) in the start, 100-shell, heaviest and names-moving
+// scenes, the time to the first frame shown, and the site's size. Prints one table.
 //
 //   node bench/web_bench.mjs SITE_DIR [--seconds N] [--rounds N]
 //
@@ -9,7 +10,9 @@
 //   start     the page as it opens;
 //   shells    100 live light shells: time at 1000 times real time until the shells fill up,
 //             then back to real time;
-//   heaviest  the same shells, globes 10^4 times larger, the Earth followed, zoomed in 12 steps.
+//   heaviest  the same shells, globes 10^4 times larger, the Earth followed, zoomed in 12 steps;
+//   names moving  then zoomed out until the Sun and the inner planets are in view, at 10^6 times
+//             real time, so that names move at every frame.
 import { readdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
 import { launchChromium, serveSite } from '../tests/web/chromium.mjs';
@@ -40,6 +43,7 @@ async function measureBlock(page) {
     let drawingMs = 0;
     let samples = 0;
     let vertices = 0;
+    const names = [window.namesMs, window.namesPlaced];
     const sample = () => {
       codeMs += Module._webFrameCodeMilliseconds();
       drawingMs += Module._webDrawingMilliseconds();
@@ -50,7 +54,8 @@ async function measureBlock(page) {
         return;
       }
       const elapsed = performance.now() - start;
-      resolve({ fps: (counts() - first) * 1000 / elapsed, codeMs: codeMs / samples, drawingMs: drawingMs / samples, vertices });
+      const namesMs = (window.namesMs - names[0]) / Math.max(1, window.namesPlaced - names[1]);
+      resolve({ fps: (counts() - first) * 1000 / elapsed, codeMs: codeMs / samples, drawingMs: drawingMs / samples, namesMs, vertices });
     };
     requestAnimationFrame(sample);
   }), seconds * 1000);
@@ -86,6 +91,18 @@ try {
   await page.goto(server.url);
   await page.waitForFunction(() => window.firstFrameMs !== undefined, { timeout: 20000 });
   const firstFrameMs = await page.evaluate(() => window.firstFrameMs);
+  // The names' placement, timed around names.js's handler of each picture shown.
+  await page.evaluate(() => {
+    const place = window.onPictureShown;
+    window.namesMs = 0;
+    window.namesPlaced = 0;
+    window.onPictureShown = (...frame) => {
+      const start = performance.now();
+      place(...frame);
+      window.namesMs += performance.now() - start;
+      window.namesPlaced += 1;
+    };
+  });
 
   const results = [];
   const measure = async (name) => {
@@ -98,6 +115,7 @@ try {
       fps: median(blocks.map((b) => b.fps)),
       codeMs: median(blocks.map((b) => b.codeMs)),
       drawingMs: median(blocks.map((b) => b.drawingMs)),
+      namesMs: median(blocks.map((b) => b.namesMs)),
       vertices: blocks[blocks.length - 1].vertices,
     });
   };
@@ -119,14 +137,17 @@ try {
   await press(page, '#');
   await press(page, '+', 12);
   await measure('heaviest view');
+  await press(page, 'x', 37);
+  await press(page, ']', 6);
+  await measure('names moving');
 
   const siteBytes = readdirSync(site).reduce((sum, f) => sum + statSync(join(site, f)).size, 0);
   const chromium = await browser.version();
   console.log(`${chromium}, SwiftShader WebGL, ${rounds} blocks of ${seconds} s per scene (median)`);
-  console.log('| Scene | fps | Frame code, CPU | Handing to the painter | Vertices |');
-  console.log('|---|---|---|---|---|');
+  console.log('| Scene | fps | Frame code, CPU | Handing to the painter | Placing the names | Vertices |');
+  console.log('|---|---|---|---|---|---|');
   for (const r of results) {
-    console.log(`| ${r.name} | ${r.fps.toFixed(1)} | ${r.codeMs.toFixed(2)} ms | ${r.drawingMs.toFixed(2)} ms | ${r.vertices} |`);
+    console.log(`| ${r.name} | ${r.fps.toFixed(1)} | ${r.codeMs.toFixed(2)} ms | ${r.drawingMs.toFixed(2)} ms | ${r.namesMs.toFixed(3)} ms | ${r.vertices} |`);
   }
   console.log(`first frame ${firstFrameMs.toFixed(0)} ms after navigation start; ` +
       `site ${(siteBytes / 1024).toFixed(0)} KiB`);

@@ -7,6 +7,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include "web/body_anchors.h"
 #include "web/gl_immediate.h"
 #include "web/status.h"
 #include "web/wire_shapes.h"
@@ -129,8 +130,10 @@ void glutMainLoop(void) {
     emscripten_set_main_loop(runAnimationFrame, 0, true);
 }
 
-// Arguments that need more than the shape's fixed room draw nothing.
+// Arguments that need more than the shape's fixed room draw nothing. Each globe's centre is
+// noted for the page's names, drawn or not.
 void glutWireSphere(GLdouble radius, GLint slices, GLint stacks) {
+    noteGlobe(radius);
     if (buildWireSphere(toolkit.shape, radius, slices, stacks)) {
         drawShape(toolkit.shape);
     }

@@ -15,8 +15,9 @@
 //   {"viewport": [w, h]}    resize the browser window
 //   {"wait": ms}
 //   {"at": ms}              wait until `ms` after the first frame
-//   {"screenshot": "name"}  PNG of the canvas's box, written to the out folder; its time after the
-//                           first frame (ms, the middle of the capture) goes to "times"
+//   {"screenshot": "name"}  PNG of the canvas's box, written to the out folder, without the names
+//                           over it ("overlay": true keeps them); its time after the first frame
+//                           (ms, the middle of the capture) goes to "times"
 //   {"probe": "name"}       the canvas's CSS and drawing-buffer sizes and its box in the window,
 //                           the page's scroll width, the last frame's counts, the frames drawn,
 //                           the layout shift summed since the first paint (Chromium)
@@ -30,6 +31,9 @@
 //   {"exitFullscreen": true} leaves full screen as the browser's own control does
 //   {"status": "name"}      the status line's text, the program's webStatus numbers, the page's
 //                           clock (ms) and how often the line has been rewritten so far
+//   {"names": "name"}       the names over the picture (names.mjs) go to "names"
+//   {"clickName": [body, ...]}
+//                           clicks the first of the bodies' names that shows; "clicked" says which
 //   {"reload": true}        reloads the page and waits for its first frame again
 //   {"accept": "#update button"}
 //                           clicks what reloads the page, and waits for its first frame again
@@ -60,6 +64,7 @@ import crypto from 'node:crypto';
 import fs from 'node:fs';
 import path from 'node:path';
 import { launchChromium, launchFirefox, serveSite } from './chromium.mjs';
+import { clickName, readNames } from './names.mjs';
 
 const options = { viewport: '1100x900' };
 for (let i = 2; i < process.argv.length; i += 2) {
@@ -191,7 +196,7 @@ async function main() {
   const firefox = options.engine === 'firefox';
   const browser = firefox ? await launchFirefox() : await launchChromium({ webgl });
   const result = { url, console: [], errors: [], failedRequests: [], screenshots: {}, times: {},
-    probes: {}, status: {}, responses: [], installability: {}, caches: {} };
+    probes: {}, status: {}, responses: [], installability: {}, caches: {}, names: {} };
   const scale = Number(options.scale ?? 1);
   let load = 0;
   const bodies = [];
@@ -264,12 +269,24 @@ async function main() {
       },
       wait: (action) => sleep(action.wait),
       at: (action) => sleep(firstFrame + action.at - Date.now()),
-      screenshot: async ({ screenshot: name }) => {
+      screenshot: async ({ screenshot: name, overlay }) => {
         const file = path.join(path.resolve(options.out), name + '.png');
         const before = Date.now();
+        const names = (visibility) => page.evaluate((value) => {
+          const layer = document.getElementById('names-layer');
+          if (layer) layer.style.visibility = value;
+        }, visibility);
+        if (!overlay) await names('hidden');
         await (await page.$('#canvas')).screenshot({ path: file });
+        if (!overlay) await names('');
         result.screenshots[name] = file;
         result.times[name] = (before + Date.now()) / 2 - firstFrame;
+      },
+      names: async (action) => {
+        result.names[action.names] = await readNames(page);
+      },
+      clickName: async (action) => {
+        result.clicked = await clickName(page, action.clickName);
       },
       probe: async (action) => {
         result.probes[action.probe] = await probe(page);

@@ -6,13 +6,16 @@ engine of Safari) through WebKitWebDriver driving MiniBrowser, both in windows u
         --state STATE_AFTER_KEYS --artefacts DIR
 """
 
+import math
 import os
 import time
 
+import test_names
 import test_web
 import webkit
 from test_web import (DRAGS, KEYS, SILENT, STATUS_KEYS, STATUS_KEYS_AFTER, BrowserCase, browse,
-                      desktop_drag, harness, picture, pressed_codes, status_actions, web_capture)
+                      desktop_drag, desktop_state, harness, picture, pressed_codes,
+                      status_actions, web_capture)
 
 
 class EngineCase(BrowserCase):
@@ -56,7 +59,7 @@ class FirefoxTest(EngineCase):
     def engine(self):
         server = harness.XServer(self.name + "-firefox")
         self.addCleanup(server.stop)
-        web = browse(self.name, [{"at": 3000}, {"screenshot": "start"}] +
+        web = browse(self.name, [{"at": 3000}, {"screenshot": "start"}, {"names": "start"}] +
                      [{"key": key} for key, _ in KEYS] + status_actions() +
                      [{"drag": b, "path": p} for b, p in DRAGS] + [{"key": "q"}] +
                      [{"probe": "page"}, {"click": "#fullscreen"}, {"wait": 1000},
@@ -65,10 +68,16 @@ class FirefoxTest(EngineCase):
         self.assertClean(web)
         stream = "".join(m["text"] + "\n" for m in web["console"] if m["type"] == "log")
         probes = [web["probes"][name] for name in ("page", "full", "back")]
+        self.names = web["names"]["start"]
         return web_capture(web, "start"), stream, web["status"], web["errors"], probes
 
     def test_keys_picture_status_and_drags_match_the_desktop(self):
         self.check_engine()
+        # The Sun's name sits on its globe's centre here too.
+        sun = self.names["labels"]["Sun"]
+        centre = test_names.projected(desktop_state(""), self.names["canvas"])["Sun"]
+        self.assertTrue(sun["shown"])
+        self.assertLessEqual(math.dist(sun["box"][:2], centre), 2, (sun, centre))
 
 
 class WebKitTest(EngineCase):

@@ -146,14 +146,19 @@ return [screenX + b.left, screenY + outerHeight - innerHeight + b.top, b.width, 
             self.xdotool("mouseup", XDOTOOL_BUTTONS[button])
 
     def screenshot(self, path):
-        """The canvas as the screen shows it; returns the program's age then (s): the model
+        """The canvas as the screen shows it, the names over it left out; returns the program's age then (s): the model
         time elapsed, which is real time until a time key is pressed."""
         left, top, width, height = (round(v) for v in self.box("canvas"))
         age = "return Module._webStatus(1)"
+        # Without the names over the picture (a frame's time to leave the screen).
+        names = "document.getElementById('names-layer').style.visibility = arguments[0]"
+        self.run(names, "hidden")
+        time.sleep(0.1)
         before = self.run(age)
         subprocess.run(["import", "-window", "root", path], env=self.env, check=True,
                        timeout=30, capture_output=True)
         moment = (before + self.run(age)) / 2
+        self.run(names, "")
         with Image.open(path) as image:
             image.convert("RGB").crop((left, top, left + width, top + height)).save(path)
         return moment

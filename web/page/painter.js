@@ -1,7 +1,10 @@
 // Draws the program's frames with WebGL. A frame comes as the lines the program recorded: its
 // vertices already in clip coordinates (x, y, z, w as floats, then four colour bytes: 20 bytes
-// each), its primitives as (mode, first, count) triples drawn from them, the viewport and whether
-// the frame was cleared.
+// each), its primitives as (mode, first, count) triples drawn from them, the viewport, whether
+// the frame was cleared, and the clip coordinates of the bodies' globe centres in that frame
+// (web/body_anchors.h). When a frame's picture is shown, `window.onPictureShown` (names.js) gets
+// that frame's anchors, viewport and drawing-buffer size, so that what is placed over the picture
+// keeps to the picture on screen, also when the worker's picture comes a frame or two late.
 //
 // Where the browser gives a worker WebGL, the drawing happens in a worker, and each finished
 // picture comes back as an ImageBitmap that the canvas shows ("bitmaprenderer"): the page's own
@@ -83,27 +86,33 @@ function drawingWorker() {
       vertices: new Uint8Array(data.vertices, 0, data.vertexBytes),
       primitives: new Int32Array(data.primitives) });
     const picture = canvas.transferToImageBitmap();
-    postMessage({ picture, vertices: data.vertices }, [picture, data.vertices]);
+    postMessage({ picture, vertices: data.vertices, viewport: data.viewport,
+      anchors: data.anchors }, [picture, data.vertices]);
   };
 }
 
 window.framesPainted = 0;
+
+function framePictureShown(anchors, viewport, size) {
+  window.framesPainted += 1;
+  if (window.onPictureShown) window.onPictureShown(anchors, viewport, size);
+}
 
 window.painter = new Promise((settle) => {
   const canvas = document.getElementById('canvas');
   let decided = false;
   let worker = null;
 
-  // painting(vertices, primitives, viewport, clear): the two arrays are views of the program's
-  // memory, read before it returns.
+  // painting(vertices, primitives, viewport, clear, anchors): the three arrays are views of the
+  // program's memory, read before it returns.
   function inPage() {
     if (decided) return;
     decided = true;
     if (worker) worker.terminate();
     const draw = makeDrawing(canvas);
-    settle(draw && ((vertices, primitives, viewport, clear) => {
+    settle(draw && ((vertices, primitives, viewport, clear, anchors) => {
       draw({ size: [canvas.width, canvas.height], viewport, clear, vertices, primitives });
-      window.framesPainted += 1;
+      framePictureShown(anchors, viewport, [canvas.width, canvas.height]);
     }));
   }
 
@@ -129,7 +138,7 @@ window.painter = new Promise((settle) => {
       // and some browsers give the canvas the picture's size.
       if (data.picture.width === canvas.width && data.picture.height === canvas.height) {
         shown.transferFromImageBitmap(data.picture);
-        window.framesPainted += 1;
+        framePictureShown(data.anchors, data.viewport, [canvas.width, canvas.height]);
       } else {
         data.picture.close();
       }
@@ -140,14 +149,15 @@ window.painter = new Promise((settle) => {
         waiting = null;
       }
     };
-    settle((vertices, primitives, viewport, clear) => {
+    settle((vertices, primitives, viewport, clear, anchors) => {
       let buffer = spares.pop();
       if (!buffer || buffer.byteLength < vertices.byteLength) {
         buffer = new ArrayBuffer(vertices.byteLength);
       }
       new Uint8Array(buffer).set(vertices);
       const frame = { size: [canvas.width, canvas.height], viewport, clear, vertices: buffer,
-        vertexBytes: vertices.byteLength, primitives: primitives.slice().buffer };
+        vertexBytes: vertices.byteLength, primitives: primitives.slice().buffer,
+        anchors: anchors.slice() };
       if (out < most) {
         send(frame);
         return;

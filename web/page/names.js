@@ -1,0 +1,152 @@
+// The bodies' names over the picture: each of the fourteen bodies is named beside its globe's
+// centre, in a layer of page text of its own (#names-layer) over the canvas, so that the canvas's
+// pixels stay the program's. The names are placed from the program's own frames: the painter
+// (painter.js) hands over, with each picture it shows, the clip coordinates of the globe centres
+// that frame was drawn with, so a name keeps to its globe when the picture comes a frame late, in
+// full screen and at any device pixel ratio.
+//
+// A name is left out where its body is behind the camera or its centre outside the picture, and
+// where it would overlap a name placed before it: the Sun's first, then the followed body's, the
+// planets', the moons'. Each frame places them afresh, so a name left out comes back as soon as
+// there is room. A click or tap on the Sun's or a planet's name presses that body's on-screen
+// follow key; a moon's name is text only. The Names button (#names) shows and hides the layer;
+// the choice is kept in localStorage.
+'use strict';
+
+(function () {
+  const canvas = document.getElementById('canvas');
+  const layer = document.getElementById('names-layer');
+  const button = document.getElementById('names');
+  const stored = 'tessaloran.names';
+  // In the order of the program's anchors (web/body_anchors.h), with the follow key's code for
+  // the Sun and the planets.
+  const bodies = [['Sun', 41], ['Mercury', 33], ['Venus', 64], ['Earth', 35], ['Moon', null],
+    ['Mars', 36], ['Phobos', null], ['Deimos', null], ['Jupiter', 37], ['Saturn', 94],
+    ['Uranus', 38], ['Neptune', 42], ['Pluto', 40], ['Charon', null]];
+  const count = bodies.length;
+
+  const labels = bodies.map(([name, key]) => {
+    const label = document.createElement('span');
+    label.textContent = name;
+    label.dataset.body = name;
+    if (key !== null) {
+      label.className = 'follow';
+      const followKey = document.querySelector(`button[data-key="${key}"]`);
+      // Keeps the focus where it is, as the on-screen keys do.
+      label.addEventListener('mousedown', (event) => event.preventDefault());
+      label.addEventListener('click', () => followKey.click());
+    }
+    layer.appendChild(label);
+    return label;
+  });
+  // The names' boxes (CSS pixels) are fixed: their text and font do not change. Measured once,
+  // so placing reads no layout.
+  const widths = labels.map((label) => label.offsetWidth);
+  const heights = labels.map((label) => label.offsetHeight);
+  for (const label of labels) label.hidden = true;
+
+  // The canvas's box in the stage, in CSS pixels, kept by a ResizeObserver.
+  const box = { left: 0, top: 0, width: canvas.clientWidth, height: canvas.clientHeight };
+  // What is on the layer: each name's position and whether it shows; and the last frame's.
+  const xs = new Float64Array(count);
+  const ys = new Float64Array(count);
+  const placed = new Uint8Array(count);
+  const order = new Int8Array(count); // the bodies in the order their names are placed
+  let last = null;
+  let shown = true;
+
+  // Whether the name of order[k], at x, y, would overlap one placed before it.
+  function overlaps(k, x, y) {
+    for (let j = 0; j < k; j += 1) {
+      const other = order[j];
+      if (!placed[other]) continue;
+      if (x < xs[other] + widths[other] && xs[other] < x + widths[order[k]] &&
+          y < ys[other] + heights[other] && ys[other] < y + heights[order[k]]) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  function place() {
+    if (!last || !shown) return;
+    const [anchors, viewport, size] = last;
+    const followed = anchors[4 * count];
+    let n = 0;
+    order[n++] = 0;
+    if (followed > 0) order[n++] = followed;
+    for (let body = 1; body < count; body += 1) {
+      if (body !== followed && bodies[body][1] !== null) order[n++] = body;
+    }
+    for (let body = 1; body < count; body += 1) {
+      if (bodies[body][1] === null) order[n++] = body;
+    }
+    const scaleX = box.width / size[0];
+    const scaleY = box.height / size[1];
+    for (let k = 0; k < count; k += 1) {
+      const body = order[k];
+      const w = anchors[4 * body + 2];
+      let room = false;
+      let x = 0;
+      let y = 0;
+      // Drawn in this frame and in front of the camera.
+      if (anchors[4 * body + 3] === 1 && w > 0) {
+        x = (viewport[0] + (anchors[4 * body] / w + 1) / 2 * viewport[2]) * scaleX;
+        y = (size[1] - viewport[1] - (anchors[4 * body + 1] / w + 1) / 2 * viewport[3]) * scaleY;
+        room = x >= 0 && x <= box.width && y >= 0 && y <= box.height && !overlaps(k, x, y);
+      }
+      const label = labels[body];
+      placed[body] = room ? 1 : 0;
+      if (room && (x !== xs[body] || y !== ys[body] || label.hidden)) {
+        xs[body] = x;
+        ys[body] = y;
+        // A transform, not left and top: it lays nothing out again and shifts no layout.
+        label.style.transform = `translate(${x}px, ${y}px)`;
+      }
+      if (label.hidden === room) label.hidden = !room;
+    }
+  }
+
+  window.onPictureShown = (anchors, viewport, size) => {
+    last = [anchors, viewport, size];
+    place();
+  };
+
+  // The layer covers the canvas's box, whatever size the page or full screen gives it.
+  new ResizeObserver(() => {
+    box.left = canvas.offsetLeft;
+    box.top = canvas.offsetTop;
+    box.width = canvas.clientWidth;
+    box.height = canvas.clientHeight;
+    layer.style.transform = `translate(${box.left}px, ${box.top}px)`;
+    layer.style.width = box.width + 'px';
+    layer.style.height = box.height + 'px';
+    place();
+  }).observe(canvas);
+
+  function show(on) {
+    shown = on;
+    layer.hidden = !on;
+    button.setAttribute('aria-pressed', String(on));
+    place();
+  }
+
+  function storedChoice() {
+    try {
+      return localStorage.getItem(stored) !== 'off';
+    } catch (error) {
+      return true; // storage refused (a privacy setting): names as by default
+    }
+  }
+
+  button.addEventListener('mousedown', (event) => event.preventDefault());
+  button.addEventListener('click', () => {
+    show(!shown);
+    try {
+      localStorage.setItem(stored, shown ? 'on' : 'off');
+    } catch (error) {
+      // Not kept: the choice holds for this visit only.
+    }
+  });
+  show(storedChoice());
+})();
