@@ -52,7 +52,10 @@
     const style = getComputedStyle(document.body);
     const roomX = document.documentElement.clientWidth -
         parseFloat(style.paddingLeft) - parseFloat(style.paddingRight);
-    const roomY = window.innerHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
+    // The layout viewport's height: a phone's innerHeight can be a moment larger as full screen
+    // ends, with no resize after it.
+    const roomY = document.documentElement.clientHeight -
+        parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
     // In full screen (fullscreen.js) the canvas takes the screen's size instead.
     const full = window.fullScreenCanvasSize ? window.fullScreenCanvasSize() : null;
     const cssWidth = full ? full[0]
