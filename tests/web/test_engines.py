@@ -60,9 +60,22 @@ class FirefoxTest(EngineCase):
                      [{"key": key} for key, _ in KEYS] + status_actions() +
                      [{"drag": b, "path": p} for b, p in DRAGS] + [{"key": "q"}] +
                      [{"probe": "page"}, {"click": "#fullscreen"}, {"wait": 1000},
-                      {"probe": "full"}, {"key": "Escape"}, {"wait": 1000}, {"probe": "back"}],
+                      {"probe": "full"}, {"key": "Escape"}, {"wait": 1000}, {"probe": "back"},
+                      {"click": "#pause"}, {"wait": 600}, {"status": "paused"},
+                      {"wait": 1500}, {"status": "paused later"}, {"status": "resuming"},
+                      {"click": "#pause"}, {"wait": 1000}, {"status": "resumed"}],
                      display=server.name)
         self.assertClean(web)
+        # Paused, the elapsed time stands; resumed, it runs on with no jump (time x1,000 here).
+        status = web["status"]
+        paused, later, resumed = (status[n] for n in ("paused", "paused later", "resumed"))
+        self.assertEqual(paused["numbers"][0], 1000)
+        self.assertEqual(later["numbers"][1], paused["numbers"][1])
+        self.assertEqual(later["text"], paused["text"])
+        self.assertIn("elapsed, paused", paused["text"])
+        gone = resumed["numbers"][1] - later["numbers"][1]
+        since = (resumed["now"] - status["resuming"]["now"]) / 1000
+        self.assertTrue(0 < gone <= since * 1000, (gone, since))
         stream = "".join(m["text"] + "\n" for m in web["console"] if m["type"] == "log")
         probes = [web["probes"][name] for name in ("page", "full", "back")]
         return web_capture(web, "start"), stream, web["status"], web["errors"], probes

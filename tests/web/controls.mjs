@@ -1,0 +1,64 @@
+// browser.mjs's actions for the picture's controls (Pause, full screen's band and tray, Save
+// picture):
+//   {"tap": "#pause"}       taps the element (a touch screen's tap)
+//   {"elements": "name", "selectors": ["#status", ...]}
+//                           each element's box in the window, computed font size, whether it is
+//                           shown, its text and aria-pressed / aria-expanded; to "elements"
+//   {"save": "name"}        clicks #save and waits for the file it downloads (Chromium); its
+//                           path and suggested name go to "saved"
+import fs from 'node:fs';
+import path from 'node:path';
+
+function readElements(selectors) {
+  const found = {};
+  for (const selector of selectors) {
+    const element = document.querySelector(selector);
+    if (!element) {
+      found[selector] = null;
+      continue;
+    }
+    const box = element.getBoundingClientRect();
+    const style = getComputedStyle(element);
+    found[selector] = { box: [box.left, box.top, box.right, box.bottom],
+      fontSize: parseFloat(style.fontSize), shown: element.getClientRects().length > 0,
+      text: element.textContent.trim(), pressed: element.getAttribute('aria-pressed'),
+      expanded: element.getAttribute('aria-expanded'), focused: document.activeElement === element };
+  }
+  return found;
+}
+
+export function controlActions({ page, browser, result, out }) {
+  result.elements = {};
+  result.saved = {};
+  let downloads = null;
+  return {
+    tap: (action) => page.tap(action.tap),
+    elements: async (action) => {
+      result.elements[action.elements] = await page.evaluate(readElements, action.selectors);
+    },
+    save: async ({ save: name }) => {
+      const folder = path.join(path.resolve(out), 'downloads-' + name);
+      fs.mkdirSync(folder, { recursive: true });
+      downloads = downloads ?? await browser.target().createCDPSession();
+      await downloads.send('Browser.setDownloadBehavior',
+        { behavior: 'allow', downloadPath: folder, eventsEnabled: true });
+      let suggested = null;
+      const begun = ({ suggestedFilename }) => { suggested = suggestedFilename; };
+      downloads.on('Browser.downloadWillBegin', begun);
+      const done = new Promise((resolve, reject) => {
+        const progress = ({ state }) => {
+          if (state === 'inProgress') return;
+          downloads.off('Browser.downloadProgress', progress);
+          if (state === 'completed') resolve();
+          else reject(new Error('download ' + state));
+        };
+        downloads.on('Browser.downloadProgress', progress);
+      });
+      await page.click('#save');
+      await Promise.race([done, new Promise((resolve, reject) => setTimeout(
+        () => reject(new Error('no download in 20 s')), 20000))]);
+      downloads.off('Browser.downloadWillBegin', begun);
+      result.saved[name] = { name: suggested, path: path.join(folder, suggested) };
+    },
+  };
+}
