@@ -6,6 +6,7 @@ and Save picture downloads the picture as shown at the canvas's full resolution.
         --state STATE_AFTER_KEYS --artefacts DIR
 """
 
+import os
 import re
 
 import test_web
@@ -40,7 +41,7 @@ class ControlsTest(BrowserCase):
             {"status": "later"}, {"screenshot": "later"}, {"probe": "later"},
             {"elements": "button", "selectors": ["#pause"]},
             {"save": "picture"},
-            {"key": "a"}, {"key": "q"}, {"wait": 300}, {"screenshot": "turned"},
+            {"key": "a"}, {"key": "q"}, {"key": "]"}, {"wait": 400}, {"screenshot": "turned"},
             {"status": "turned"},
             {"click": "#pause"}, {"wait": 1000}, {"status": "resumed"}], scale=2)
         self.assertClean(web)
@@ -60,17 +61,19 @@ class ControlsTest(BrowserCase):
                          ("Resume", "true", False))
         # A key still acts and prints while paused, and the picture follows the camera.
         stream = "".join(m["text"] + "\n" for m in web["console"])
-        self.assertEqual(re.findall(r"key pressed = (\d+)", stream), ["93"] * 6 + ["97", "113"])
+        self.assertEqual(re.findall(r"key pressed = (\d+)", stream),
+                         ["93"] * 6 + ["97", "113", "93"])
         self.assertIn("view dir horiz", stream)
         self.assertGreater(picture.differing(shots["later"], shots["turned"]), 100)
-        self.assertEqual(status["turned"]["numbers"][1], later["numbers"][1])
+        # The time-scale keys still change the scale, and the elapsed time still stands.
+        self.assertEqual(status["turned"]["numbers"][:2], [10 * SCALE, later["numbers"][1]])
         # Resumed, time runs on from where it stood: no more than the real time since the
         # resume (at most since the reading before the click) at the time scale.
         resumed = status["resumed"]
         self.assertNotIn("paused", resumed["text"])
         gone = resumed["numbers"][1] - later["numbers"][1]
         since = (resumed["now"] - status["turned"]["now"]) / 1000
-        self.assertTrue(0 < gone <= since * SCALE, (gone, since))
+        self.assertTrue(0 < gone <= since * 10 * SCALE, (gone, since))
         # The saved file: named for what it shows, the drawing buffer's size, the picture's pixels.
         saved = web["saved"]["picture"]
         self.assertEqual(saved["name"], saved_name(later["numbers"]))
@@ -83,7 +86,8 @@ class ControlsTest(BrowserCase):
         band = ["#status", "#fullscreen", "#pause", "#save", "#show-keys"]
         keys = ['button[data-key="%d"]' % key for key in sorted(BOUND_KEYS)]
         # A phone on its side: the smallest screen that the band must leave the centre of. The
-        # page draws on its canvas itself here, as where workers cannot draw.
+        # page is opened from its folder and draws on its canvas itself, as where workers cannot
+        # draw.
         # Paused and resumed first, which scrolls the buttons into view: the label's change moves
         # nothing.
         web = browse(self.name, [
@@ -99,7 +103,7 @@ class ControlsTest(BrowserCase):
             {"tap": "#fullscreen"}, {"wait": 800}, {"probe": "back"},
             {"elements": "back", "selectors": band + ["#tray"]},
             {"screenshot": "back"}, {"save": "back"}], viewport=(844, 390), touch=True,
-            worker_drawing=False)
+            worker_drawing=False, url="file://" + os.path.join(test_web.SITE, "index.html"))
         self.assertClean(web)
         full, elements = web["probes"]["full"], web["elements"]
         self.assertEqual((full["fullscreen"], full["css"]), ("MAIN", full["window"]))
@@ -141,7 +145,7 @@ class ControlsTest(BrowserCase):
             self.assertEqual(elements["back"][selector]["box"], elements["page"][selector]["box"],
                              selector)
         self.assertFalse(elements["back"]["#show-keys"]["shown"])
-        # Saved from the page's own WebGL canvas (as where workers cannot draw), still paused.
+        # Saved from a folder and from the page's own WebGL canvas, still paused.
         image = picture.Image.open(web["saved"]["back"]["path"])
         self.assertEqual(list(image.size), back["buffer"])
         self.assertEqual(picture.differing(picture.Capture(image), web_capture(web, "back")), 0)
