@@ -6,6 +6,8 @@ engine of Safari) through WebKitWebDriver driving MiniBrowser, both in windows u
         --state STATE_AFTER_KEYS --artefacts DIR
 """
 
+import base64
+import io
 import os
 import time
 
@@ -118,8 +120,31 @@ class WebKitTest(EngineCase):
         browser.key("Escape")
         time.sleep(1)
         probes.append(browser.probe())
+        self.check_pause_and_picture(browser)
         stream = "".join(line + "\n" for line in browser.lines())
         return shot, stream, status, browser.errors(), probes
+
+    def check_pause_and_picture(self, browser):
+        """Paused, the picture and the elapsed time stand, and the picture Save picture takes
+        (the page draws WebGL itself here) is the one on the screen."""
+        browser.click("pause")
+        browser.run("scrollTo(0, 0)")  # the whole picture on the screen again
+        time.sleep(0.6)
+        paused = browser.status()
+        shot_path = os.path.join(harness.ARTEFACTS, self.name + "-webkit-paused.png")
+        browser.screenshot(shot_path)
+        copy = browser.run("return nextPicture().then((c) => c.toDataURL())")
+        time.sleep(1)
+        later = browser.status()
+        self.assertEqual((later["text"], later["numbers"]), (paused["text"], paused["numbers"]))
+        self.assertIn("elapsed, paused", paused["text"])
+        browser.click("pause")
+        saved = picture.Capture(picture.Image.open(io.BytesIO(base64.b64decode(
+            copy.split(",", 1)[1]))))
+        shown = picture.Capture(picture.Image.open(shot_path))
+        self.assertEqual(saved.image.size, shown.image.size)
+        self.assertGreater(shown.count("drawn"), 0)
+        self.assertEqual(picture.differing(saved, shown), 0)
 
     def test_keys_picture_status_and_drags_match_the_desktop(self):
         self.check_engine()
