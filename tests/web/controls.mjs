@@ -4,6 +4,9 @@
 //   {"elements": "name", "selectors": ["#status", ...]}
 //                           each element's box in the window, computed font size, whether it is
 //                           shown, its text and aria-pressed / aria-expanded; to "elements"
+//   {"names": "name"}       the boxes of the bodies' names shown over the picture
+//                           (#names-layer [data-body]), in CSS pixels from the canvas's top left;
+//                           to "names"
 //   {"save": "name"}        clicks #save and waits for the file it downloads (Chromium); its
 //                           path and suggested name go to "saved"
 import fs from 'node:fs';
@@ -27,14 +30,30 @@ function readElements(selectors) {
   return found;
 }
 
+function readNames() {
+  const canvas = document.getElementById('canvas').getBoundingClientRect();
+  return Array.from(document.querySelectorAll('#names-layer [data-body]'))
+    .filter((name) => name.getClientRects().length > 0 &&
+        getComputedStyle(name).visibility !== 'hidden')
+    .map((name) => {
+      const box = name.getBoundingClientRect();
+      return [box.left - canvas.left, box.top - canvas.top, box.right - canvas.left,
+        box.bottom - canvas.top];
+    });
+}
+
 export function controlActions({ page, browser, result, out }) {
   result.elements = {};
+  result.names = {};
   result.saved = {};
   let downloads = null;
   return {
     tap: (action) => page.tap(action.tap),
     elements: async (action) => {
       result.elements[action.elements] = await page.evaluate(readElements, action.selectors);
+    },
+    names: async ({ names: name }) => {
+      result.names[name] = await page.evaluate(readNames);
     },
     save: async ({ save: name }) => {
       const folder = path.join(path.resolve(out), 'downloads-' + name);

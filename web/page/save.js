@@ -45,12 +45,31 @@
         context.fillRect(left, top, at.width * scale, at.height * scale);
       }
       const inset = parseFloat(style.borderLeftWidth) + parseFloat(style.paddingLeft);
-      context.font = `${style.fontStyle} ${style.fontWeight} ` +
-          `${parseFloat(style.fontSize) * scale}px ${style.fontFamily}`;
+      const above = parseFloat(style.borderTopWidth) + parseFloat(style.paddingTop);
+      const below = parseFloat(style.borderBottomWidth) + parseFloat(style.paddingBottom);
+      const font = (size) => `${style.fontStyle} ${style.fontWeight} ${size}px ${style.fontFamily}`;
+      const fontSize = parseFloat(style.fontSize);
+      context.font = font(fontSize);
+      const down = baseline(context, name.textContent, at.height - above - below);
+      context.font = font(fontSize * scale);
       context.fillStyle = style.color;
-      context.textBaseline = 'middle';
-      context.fillText(name.textContent, left + inset * scale, top + at.height * scale / 2);
+      context.fillText(name.textContent, left + inset * scale, top + (above + down) * scale);
     }
+  }
+
+  // How far below the top of a line box `height` CSS pixels tall the page puts the text's
+  // baseline: the font's ascent and descent (at its CSS size, as the page lays it out) centred
+  // in the line. A browser that does not give the font's ascent has the text's middle at the
+  // line's.
+  function baseline(context, text, height) {
+    const { fontBoundingBoxAscent: ascent, fontBoundingBoxDescent: descent } =
+        context.measureText(text);
+    if (ascent === undefined) {
+      context.textBaseline = 'middle';
+      return height / 2;
+    }
+    context.textBaseline = 'alphabetic';
+    return (height - ascent - descent) / 2 + ascent;
   }
 
   function download(blob, name) {
@@ -63,14 +82,20 @@
     setTimeout(() => URL.revokeObjectURL(address), 60000);
   }
 
+  // The picture as it is saved: the next picture shown, with the names drawn in. The browser
+  // tests compare it with the screen where they cannot see the download.
+  window.pictureToSave = () => window.nextPicture().then((picture) => {
+    drawNames(picture.getContext('2d'));
+    return picture;
+  });
+
   // Keeps the focus where it is, as the on-screen keys do.
   button.addEventListener('mousedown', (event) => event.preventDefault());
   button.addEventListener('click', () => {
     // Nothing is drawn before the program has started, nor without WebGL.
     if (!window.Module || !Module.calledRun || canvas.style.display === 'none') return;
     const name = fileName();
-    window.nextPicture().then((picture) => {
-      drawNames(picture.getContext('2d'));
+    window.pictureToSave().then((picture) => {
       picture.toBlob((blob) => download(blob, name), 'image/png');
     });
   });
