@@ -7,6 +7,8 @@
 //   {"names": "name"}       the boxes of the bodies' names shown over the picture
 //                           (#names-layer [data-body]), in CSS pixels from the canvas's top left;
 //                           to "names"
+//   {"picture": "name"}     the picture as Save picture saves it (pictureToSave), written to
+//                           name.png in the out folder, its path to "pictures" (any engine)
 //   {"save": "name"}        clicks #save and waits for the file it downloads (Chromium); its
 //                           path and suggested name go to "saved"
 import fs from 'node:fs';
@@ -46,6 +48,7 @@ export function controlActions({ page, browser, result, out }) {
   result.elements = {};
   result.names = {};
   result.saved = {};
+  result.pictures = {};
   let downloads = null;
   return {
     tap: (action) => page.tap(action.tap),
@@ -54,6 +57,12 @@ export function controlActions({ page, browser, result, out }) {
     },
     names: async ({ names: name }) => {
       result.names[name] = await page.evaluate(readNames);
+    },
+    picture: async ({ picture: name }) => {
+      const url = await page.evaluate(() => window.pictureToSave().then((c) => c.toDataURL()));
+      const file = path.join(path.resolve(out), name + '.png');
+      fs.writeFileSync(file, Buffer.from(url.split(',')[1], 'base64'));
+      result.pictures[name] = file;
     },
     save: async ({ save: name }) => {
       const folder = path.join(path.resolve(out), 'downloads-' + name);

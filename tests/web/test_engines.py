@@ -78,6 +78,7 @@ class FirefoxTest(EngineCase):
                      [{"probe": "page"}, {"click": "#fullscreen"}, {"wait": 1000},
                       {"probe": "full"}, {"key": "Escape"}, {"wait": 1000}, {"probe": "back"},
                       {"click": "#pause"}, {"wait": 600}, {"status": "paused"},
+                      {"screenshot": "paused"}, {"picture": "paused"}, {"names": "paused"},
                       {"wait": 1500}, {"status": "paused later"}, {"status": "resuming"},
                       {"click": "#pause"}, {"wait": 1000}, {"status": "resumed"}],
                      display=server.name)
@@ -92,6 +93,9 @@ class FirefoxTest(EngineCase):
         gone = resumed["numbers"][1] - later["numbers"][1]
         since = (resumed["now"] - status["resuming"]["now"]) / 1000
         self.assertTrue(0 < gone <= since * 1000, (gone, since))
+        # The picture Save picture saves, from the worker's pictures, is the one on the screen.
+        same_picture(self, picture.Capture(picture.Image.open(web["pictures"]["paused"])),
+                     web_capture(web, "paused"), web["names"]["paused"], 1)
         stream = "".join(m["text"] + "\n" for m in web["console"] if m["type"] == "log")
         probes = [web["probes"][name] for name in ("page", "full", "back")]
         return web_capture(web, "start"), stream, web["status"], web["errors"], probes
