@@ -5,6 +5,7 @@
 #include <emscripten.h>
 
 #include "model/scene_state.h"
+#include "web/pause.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ extern "C" {
 
 // `which`: 0 the time scale, 1 the model seconds elapsed, 2 the followed slot and 3 the slot whose
 // orbital plane is levelled (-1 for none), 4 the globe scale, 5 the camera's distance in km from
-// its look-at point.
+// its look-at point, 6 is 1 while the page has the model paused.
 EMSCRIPTEN_KEEPALIVE double webStatus(int which) {
     switch (which) {
         case 0:
@@ -35,6 +36,8 @@ EMSCRIPTEN_KEEPALIVE double webStatus(int which) {
             return scene.globeScale;
         case 5:
             return static_cast<double>(scene.viewDistance);
+        case 6:
+            return clockPaused() ? 1 : 0;
         default:
             return -1;
     }

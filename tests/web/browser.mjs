@@ -45,6 +45,7 @@
 //   {"installability": "name"}
 //                           Chromium's installability errors for the page
 //   {"caches": "name"}      every cache of the page's origin: {cache: {url: SHA-256 of the body}}
+//   the picture's controls' actions (tap, elements, save): see controls.mjs
 //
 // --scale R gives the page a device pixel ratio of R (Chromium).
 // In Firefox, key names are sent as the characters they type (Shift+9 as "("): its WebDriver BiDi
@@ -65,6 +66,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { launchChromium, launchFirefox, serveSite } from './chromium.mjs';
 import { clickName, readNames } from './names.mjs';
+import { controlActions } from './controls.mjs';
 
 const options = { viewport: '1100x900' };
 for (let i = 2; i < process.argv.length; i += 2) {
@@ -320,6 +322,7 @@ async function main() {
         result.caches[name] = await page.evaluate(listCaches);
       },
     };
+    Object.assign(perform, controlActions({ page, browser, result, out: options.out }));
     for (const action of actions) {
       const kind = Object.keys(perform).find((name) => name in action);
       if (!kind) throw new Error('unknown action ' + JSON.stringify(action));

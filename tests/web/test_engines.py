@@ -6,6 +6,8 @@ engine of Safari) through WebKitWebDriver driving MiniBrowser, both in windows u
         --state STATE_AFTER_KEYS --artefacts DIR
 """
 
+import base64
+import io
 import math
 import os
 import time
@@ -13,9 +15,23 @@ import time
 import test_names
 import test_web
 import webkit
+from test_controls import same_picture
 from test_web import (DRAGS, KEYS, SILENT, STATUS_KEYS, STATUS_KEYS_AFTER, BrowserCase, browse,
                       desktop_drag, desktop_state, harness, picture, pressed_codes,
                       status_actions, web_capture)
+
+
+# The boxes of the bodies' names shown over the picture, in CSS pixels from the canvas's top
+# left, and the canvas's drawing-buffer pixels per CSS pixel.
+NAMES = """
+const canvas = document.getElementById('canvas').getBoundingClientRect();
+const names = Array.from(document.querySelectorAll('#names-layer [data-body]'))
+  .filter((n) => n.getClientRects().length > 0 && getComputedStyle(n).visibility !== 'hidden')
+  .map((n) => n.getBoundingClientRect())
+  .map((b) => [b.left - canvas.left, b.top - canvas.top, b.right - canvas.left,
+    b.bottom - canvas.top]);
+return [names, document.getElementById('canvas').width / canvas.width];
+"""
 
 
 class EngineCase(BrowserCase):
@@ -63,9 +79,26 @@ class FirefoxTest(EngineCase):
                      [{"key": key} for key, _ in KEYS] + status_actions() +
                      [{"drag": b, "path": p} for b, p in DRAGS] + [{"key": "q"}] +
                      [{"probe": "page"}, {"click": "#fullscreen"}, {"wait": 1000},
-                      {"probe": "full"}, {"key": "Escape"}, {"wait": 1000}, {"probe": "back"}],
+                      {"probe": "full"}, {"key": "Escape"}, {"wait": 1000}, {"probe": "back"},
+                      {"click": "#pause"}, {"wait": 600}, {"status": "paused"},
+                      {"screenshot": "paused", "overlay": True}, {"picture": "paused"}, {"nameBoxes": "paused"},
+                      {"wait": 1500}, {"status": "paused later"}, {"status": "resuming"},
+                      {"click": "#pause"}, {"wait": 1000}, {"status": "resumed"}],
                      display=server.name)
         self.assertClean(web)
+        # Paused, the elapsed time stands; resumed, it runs on with no jump (time x1,000 here).
+        status = web["status"]
+        paused, later, resumed = (status[n] for n in ("paused", "paused later", "resumed"))
+        self.assertEqual(paused["numbers"][0], 1000)
+        self.assertEqual(later["numbers"][1], paused["numbers"][1])
+        self.assertEqual(later["text"], paused["text"])
+        self.assertIn("elapsed, paused", paused["text"])
+        gone = resumed["numbers"][1] - later["numbers"][1]
+        since = (resumed["now"] - status["resuming"]["now"]) / 1000
+        self.assertTrue(0 < gone <= since * 1000, (gone, since))
+        # The picture Save picture saves, from the worker's pictures, is the one on the screen.
+        same_picture(self, picture.Capture(picture.Image.open(web["pictures"]["paused"])),
+                     web_capture(web, "paused"), web["nameBoxes"]["paused"], 1)
         stream = "".join(m["text"] + "\n" for m in web["console"] if m["type"] == "log")
         probes = [web["probes"][name] for name in ("page", "full", "back")]
         self.names = web["names"]["start"]
@@ -91,7 +124,7 @@ class WebKitTest(EngineCase):
         self.addCleanup(browser.close)
         time.sleep(max(0.0, browser.first_frame + 3 - time.monotonic()))
         shot_path = os.path.join(harness.ARTEFACTS, self.name + "-webkit-start.png")
-        moment = browser.screenshot(shot_path)
+        moment = browser.screenshot(shot_path, overlay=True)
         shot = picture.Capture(picture.Image.open(shot_path))
         shot.moment = moment
         browser.key("Num_Lock")
@@ -114,8 +147,32 @@ class WebKitTest(EngineCase):
         browser.key("Escape")
         time.sleep(1)
         probes.append(browser.probe())
+        self.check_pause_and_picture(browser)
         stream = "".join(line + "\n" for line in browser.lines())
         return shot, stream, status, browser.errors(), probes
+
+    def check_pause_and_picture(self, browser):
+        """Paused, the picture and the elapsed time stand, and the picture Save picture saves
+        (the page draws WebGL itself here) is the one on the screen, names and all."""
+        browser.click("pause")
+        browser.run("scrollTo(0, 0)")  # the whole picture on the screen again
+        time.sleep(0.6)
+        paused = browser.status()
+        shot_path = os.path.join(harness.ARTEFACTS, self.name + "-webkit-paused.png")
+        browser.screenshot(shot_path, overlay=True)
+        copy = browser.run("return pictureToSave().then((c) => c.toDataURL())")
+        names, scale = browser.run(NAMES)
+        time.sleep(1)
+        later = browser.status()
+        self.assertEqual((later["text"], later["numbers"]), (paused["text"], paused["numbers"]))
+        self.assertIn("elapsed, paused", paused["text"])
+        browser.click("pause")
+        saved = picture.Capture(picture.Image.open(io.BytesIO(base64.b64decode(
+            copy.split(",", 1)[1]))))
+        shown = picture.Capture(picture.Image.open(shot_path))
+        self.assertEqual(saved.image.size, shown.image.size)
+        self.assertGreater(shown.count("drawn"), 0)
+        same_picture(self, saved, shown, names, scale)
 
     def test_keys_picture_status_and_drags_match_the_desktop(self):
         self.check_engine()

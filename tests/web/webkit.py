@@ -145,15 +145,17 @@ return [screenX + b.left, screenY + outerHeight - innerHeight + b.top, b.width, 
         for button in reversed(buttons):
             self.xdotool("mouseup", XDOTOOL_BUTTONS[button])
 
-    def screenshot(self, path):
-        """The canvas as the screen shows it, the names over it left out; returns the program's age then (s): the model
-        time elapsed, which is real time until a time key is pressed."""
+    def screenshot(self, path, overlay=False):
+        """The canvas as the screen shows it, the names over it left out unless `overlay`;
+        returns the program's age then (s): the model time elapsed, which is real time until a
+        time key is pressed."""
         left, top, width, height = (round(v) for v in self.box("canvas"))
         age = "return Module._webStatus(1)"
         # Without the names over the picture (a frame's time to leave the screen).
         names = "document.getElementById('names-layer').style.visibility = arguments[0]"
-        self.run(names, "hidden")
-        time.sleep(0.1)
+        if not overlay:
+            self.run(names, "hidden")
+            time.sleep(0.1)
         before = self.run(age)
         subprocess.run(["import", "-window", "root", path], env=self.env, check=True,
                        timeout=30, capture_output=True)

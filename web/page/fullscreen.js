@@ -1,12 +1,17 @@
-// Full screen: the button #fullscreen puts the page's <main> (the picture with the status line and
-// the on-screen keys below it) on the whole screen, where the browser offers it. There the canvas
-// takes the screen's own size; page.js asks fullScreenCanvasSize() for it whenever it fits the
-// canvas, and the program gets the new drawing buffer through its reshape. Leaving full screen by
-// the button, Escape or the browser's own control puts the page back where it was scrolled.
+// Full screen: the button #fullscreen puts the page's <main> on the whole screen, where the
+// browser offers it. There the canvas takes the screen's own size (page.js asks
+// fullScreenCanvasSize() for it whenever it fits the canvas, and the program gets the new drawing
+// buffer through its reshape), and the status line with the picture's buttons (leave full screen,
+// Pause, Save picture, Keys) is a band over the picture's bottom edge: `main` has the class
+// full-screen, which the stylesheet turns into that band. Keys opens the other on-screen keys as
+// a tray over the picture and closes it again. Leaving full screen by the button, Escape or the
+// browser's own control puts the page back where it was scrolled, the tray closed.
 'use strict';
 
 (function () {
   const button = document.getElementById('fullscreen');
+  const keysButton = document.getElementById('show-keys');
+  const tray = document.getElementById('tray');
   const stage = document.querySelector('main');
   // Safari before 16.4 knows the API only under its webkit names.
   const enabled = document.fullscreenEnabled || document.webkitFullscreenEnabled;
@@ -21,21 +26,34 @@
     return fullScreenElement() === stage ? [window.innerWidth, window.innerHeight] : null;
   };
 
+  function showTray(open) {
+    tray.classList.toggle('open', open);
+    keysButton.setAttribute('aria-expanded', String(open));
+  }
+
   function changed() {
     const full = fullScreenElement() === stage;
     button.textContent = full ? 'Leave full screen' : 'Full screen';
     button.setAttribute('aria-pressed', String(full));
-    if (!full) window.scrollTo(scrolled[0], scrolled[1]);
+    stage.classList.toggle('full-screen', full);
+    keysButton.hidden = !full;
+    showTray(false);
     // page.js refits the canvas on resize; a browser that changes the viewport without one
-    // still gets its refit here.
+    // still gets its refit here. The scroll is put back after it, with the page at its own size
+    // again.
     window.dispatchEvent(new Event('resize'));
+    if (!full) window.scrollTo(scrolled[0], scrolled[1]);
   }
 
   if (!enabled) return;
-  // Its group stays hidden where there is no full screen, rather than show empty.
-  button.parentElement.hidden = false;
-  // Keeps the focus where it is, as the on-screen keys do.
-  button.addEventListener('mousedown', (event) => event.preventDefault());
+  // It stays hidden where there is no full screen, rather than do nothing.
+  button.hidden = false;
+  // Both keep the focus where it is, as the on-screen keys do, so every key press stays the
+  // program's.
+  for (const control of [button, keysButton]) {
+    control.addEventListener('mousedown', (event) => event.preventDefault());
+  }
+  keysButton.addEventListener('click', () => showTray(!tray.classList.contains('open')));
   button.addEventListener('click', () => {
     if (fullScreenElement()) {
       (document.exitFullscreen || document.webkitExitFullscreen).call(document);

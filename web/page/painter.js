@@ -16,6 +16,7 @@
 // `window.painter` settles, with the function that paints a frame or with null where the browser
 // has no WebGL at all; `window.framesPainted` counts the frames shown, for the benchmark. A slow
 // GPU shows fewer frames, never old ones: a frame waiting for the worker gives way to a newer one.
+// `window.nextPicture()` settles with a copy of the next picture shown, for Save picture.
 'use strict';
 
 // The drawing, on a canvas or an OffscreenCanvas. It is also part of the worker's source, so it
@@ -93,6 +94,22 @@ function drawingWorker() {
 
 window.framesPainted = 0;
 
+// Copies the next picture shown into a 2D canvas of the drawing buffer's size. The picture is read
+// as it is shown: the worker's ImageBitmap before the canvas takes it, or the page's own WebGL
+// canvas in the same task as its drawing, before the browser may clear its drawing buffer.
+const picturesWanted = [];
+window.nextPicture = () => new Promise((resolve) => picturesWanted.push(resolve));
+
+function copyIfWanted(picture, width, height) {
+  if (picturesWanted.length === 0) return;
+  const copy = document.createElement('canvas');
+  copy.width = width;
+  copy.height = height;
+  copy.getContext('2d').drawImage(picture, 0, 0);
+  for (const resolve of picturesWanted.splice(0)) resolve(copy);
+}
+
+// Counts the picture shown and hands its frame's anchors to whatever places things over it.
 function framePictureShown(anchors, viewport, size) {
   window.framesPainted += 1;
   if (window.onPictureShown) window.onPictureShown(anchors, viewport, size);
@@ -112,6 +129,7 @@ window.painter = new Promise((settle) => {
     const draw = makeDrawing(canvas);
     settle(draw && ((vertices, primitives, viewport, clear, anchors) => {
       draw({ size: [canvas.width, canvas.height], viewport, clear, vertices, primitives });
+      copyIfWanted(canvas, canvas.width, canvas.height);
       framePictureShown(anchors, viewport, [canvas.width, canvas.height]);
     }));
   }
@@ -137,6 +155,7 @@ window.painter = new Promise((settle) => {
       // A picture drawn before the canvas was resized is dropped: shown, it would be stretched,
       // and some browsers give the canvas the picture's size.
       if (data.picture.width === canvas.width && data.picture.height === canvas.height) {
+        copyIfWanted(data.picture, canvas.width, canvas.height);
         shown.transferFromImageBitmap(data.picture);
         framePictureShown(data.anchors, data.viewport, [canvas.width, canvas.height]);
       } else {

@@ -53,9 +53,10 @@
   }
 
   function text() {
-    const [timeScale, elapsed, followed, levelled, globeScale, km] =
-        [0, 1, 2, 3, 4, 5].map((which) => Module._webStatus(which));
-    return [`time ×${grouped(timeScale)}`, `${duration(elapsed)} elapsed`,
+    const [timeScale, elapsed, followed, levelled, globeScale, km, paused] =
+        [0, 1, 2, 3, 4, 5, 6].map((which) => Module._webStatus(which));
+    return [`time ×${grouped(timeScale)}`,
+      `${duration(elapsed)} elapsed${paused ? ', paused' : ''}`,
       following(followed, levelled), `globes ×${grouped(globeScale)}`,
       `${distance(km)} from the look-at point`].join(' · ');
   }

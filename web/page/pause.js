@@ -1,0 +1,22 @@
+// Pause: the button #pause stops model time and lets it run on again. The program's millisecond
+// clock stands still while paused (webSetPaused), so no body moves and no light shell is emitted
+// or grows, while keys, drags and touch act as before and the picture follows the camera. On
+// resume the clock runs on from where it stood. Pausing is the page's alone: no key is bound to
+// it, and the button keeps the focus where it is, so every key press stays the program's.
+'use strict';
+
+(function () {
+  const button = document.getElementById('pause');
+  let paused = false;
+
+  button.addEventListener('mousedown', (event) => event.preventDefault());
+  button.addEventListener('click', () => {
+    // Before the program has started there is no clock to stop.
+    if (!window.Module || !Module.calledRun) return;
+    paused = !paused;
+    Module._webSetPaused(paused ? 1 : 0);
+    // The label says what pressing the button does.
+    button.textContent = paused ? 'Resume' : 'Pause';
+    button.setAttribute('aria-pressed', String(paused));
+  });
+})();
