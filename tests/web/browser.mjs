@@ -41,19 +41,26 @@
 //   {"installability": "name"}
 //                           Chromium's installability errors for the page
 //   {"caches": "name"}      every cache of the page's origin: {cache: {url: SHA-256 of the body}}
+//   {"select": "#language", "value": "ar"}
+//                           chooses the option with that value in the <select>
+//   {"words": "name"}       the page's language (lang, dir, the control's value), its title and
+//                           description, the words it shows (text and aria-labels, without the
+//                           diagnostic lines, the key characters and the language names) and the
+//                           status line's text with the numbers Intl formats for its language
 //
 // --scale R gives the page a device pixel ratio of R (Chromium).
 // In Firefox, key names are sent as the characters they type (Shift+9 as "("): its WebDriver BiDi
 // keyboard knows no Space and types '"' for Quote. Touch and the keypad's digits need Chromium.
 // --touch 1 gives the page a touch screen (a phone's: it honours the viewport meta tag).
 // --webgl 0 starts a browser without WebGL, and waits for the page to say so instead of a frame.
+// --languages pl-PL,pl gives the browser those languages (navigator.languages, Accept-Language).
 // --worker-drawing 0 takes OffscreenCanvas from the page, as in a browser whose workers cannot
 // draw, so the page draws on its canvas itself (Chromium).
 //
 // Output: {"console": [{type, text, load}], "errors": [...], "failedRequests": [...],
 //          "screenshots": {name: path}, "times": {name: ms}, "probes": {name: {...}},
 //          "responses": [{load, url, status, serviceWorker, sha256}], "installability": {...},
-//          "caches": {...}}
+//          "caches": {...}, "words": {name: {...}}}
 // `load` counts the main frame's documents: 1 for the first, 2 after a reload (or a document that
 // loads the next one), and so on.
 import crypto from 'node:crypto';
@@ -191,7 +198,7 @@ async function main() {
   const firefox = options.engine === 'firefox';
   const browser = firefox ? await launchFirefox() : await launchChromium({ webgl });
   const result = { url, console: [], errors: [], failedRequests: [], screenshots: {}, times: {},
-    probes: {}, status: {}, responses: [], installability: {}, caches: {} };
+    probes: {}, status: {}, responses: [], installability: {}, caches: {}, words: {} };
   const scale = Number(options.scale ?? 1);
   let load = 0;
   const bodies = [];
@@ -221,6 +228,14 @@ async function main() {
         entry.sha256 = crypto.createHash('sha256').update(body).digest('hex');
       }, () => {}));
     });
+    if (options.languages) {
+      const wanted = options.languages.split(',');
+      await page.setExtraHTTPHeaders({ 'Accept-Language': wanted.join(',') });
+      await page.evaluateOnNewDocument((list) => {
+        Object.defineProperty(Navigator.prototype, 'languages', { get: () => list });
+        Object.defineProperty(Navigator.prototype, 'language', { get: () => list[0] });
+      }, wanted);
+    }
     if (options['worker-drawing'] === '0') {
       await page.evaluateOnNewDocument(() => { delete window.OffscreenCanvas; });
     }
@@ -302,6 +317,10 @@ async function main() {
       caches: async ({ caches: name }) => {
         result.caches[name] = await page.evaluate(listCaches);
       },
+      select: ({ select, value }) => page.select(select, value),
+      words: async ({ words: name }) => {
+        result.words[name] = await page.evaluate(readWords);
+      },
     };
     for (const action of actions) {
       const kind = Object.keys(perform).find((name) => name in action);
@@ -333,6 +352,25 @@ async function listCaches() {
     }
   }
   return found;
+}
+
+// Runs in the page: what it says, and in which language.
+function readWords() {
+  const root = document.documentElement;
+  const copy = document.body.cloneNode(true);
+  for (const element of copy.querySelectorAll('#diagnostics, small, kbd, option, script')) {
+    element.remove();
+  }
+  const format = (n, options) => new Intl.NumberFormat(root.lang, options).format(n);
+  const numbers = [0, 1, 2, 3, 4, 5].map((k) => Module._webStatus(k));
+  return { lang: root.lang, dir: root.dir, control: document.getElementById('language').value,
+    title: document.title,
+    description: document.querySelector('meta[name="description"]').content,
+    text: copy.textContent.replace(/\s+/g, ' ').trim(),
+    labels: Array.from(document.querySelectorAll('[aria-label]'), (e) => e.ariaLabel),
+    status: document.querySelector('#status > span').textContent,
+    intl: { time: format(numbers[0]), globes: format(numbers[4]),
+      km: format(Math.round(numbers[5])) } };
 }
 
 async function waitForFirstFrame(page, webgl, result) {

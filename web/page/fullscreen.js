@@ -21,9 +21,15 @@
     return fullScreenElement() === stage ? [window.innerWidth, window.innerHeight] : null;
   };
 
-  function changed() {
+  // The button's words in the page's language (i18n.js), for the state it is in.
+  function label() {
     const full = fullScreenElement() === stage;
-    button.textContent = full ? 'Leave full screen' : 'Full screen';
+    button.textContent = i18n.t(full ? 'button.leaveFullScreen' : 'button.fullScreen');
+    return full;
+  }
+
+  function changed() {
+    const full = label();
     button.setAttribute('aria-pressed', String(full));
     if (!full) window.scrollTo(scrolled[0], scrolled[1]);
     // page.js refits the canvas on resize; a browser that changes the viewport without one
@@ -31,6 +37,7 @@
     window.dispatchEvent(new Event('resize'));
   }
 
+  i18n.onChange(label);
   if (!enabled) return;
   // Its group stays hidden where there is no full screen, rather than show empty.
   button.parentElement.hidden = false;
