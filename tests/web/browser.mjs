@@ -43,6 +43,8 @@
 //   {"caches": "name"}      every cache of the page's origin: {cache: {url: SHA-256 of the body}}
 //   {"select": "#language", "value": "ar"}
 //                           chooses the option with that value in the <select>
+//   {"evaluate": "name", "expression": "i18n.language"}
+//                           the expression's value in the page, to "evaluated"
 //   {"words": "name"}       the page's language (lang, dir, the control's value), its title and
 //                           description, the words it shows (text and aria-labels, without the
 //                           diagnostic lines, the key characters and the language names) and the
@@ -60,7 +62,8 @@
 // Output: {"console": [{type, text, load}], "errors": [...], "failedRequests": [...],
 //          "screenshots": {name: path}, "times": {name: ms}, "probes": {name: {...}},
 //          "responses": [{load, url, status, serviceWorker, sha256}], "installability": {...},
-//          "caches": {...}, "words": {name: {...}}}
+//          "caches": {...}, "words": {name: {...}},
+//          "evaluated": {name: value}}
 // `load` counts the main frame's documents: 1 for the first, 2 after a reload (or a document that
 // loads the next one), and so on.
 import crypto from 'node:crypto';
@@ -198,7 +201,8 @@ async function main() {
   const firefox = options.engine === 'firefox';
   const browser = firefox ? await launchFirefox() : await launchChromium({ webgl });
   const result = { url, console: [], errors: [], failedRequests: [], screenshots: {}, times: {},
-    probes: {}, status: {}, responses: [], installability: {}, caches: {}, words: {} };
+    probes: {}, status: {}, responses: [], installability: {}, caches: {}, words: {},
+    evaluated: {} };
   const scale = Number(options.scale ?? 1);
   let load = 0;
   const bodies = [];
@@ -318,6 +322,9 @@ async function main() {
         result.caches[name] = await page.evaluate(listCaches);
       },
       select: ({ select, value }) => page.select(select, value),
+      evaluate: async ({ evaluate: name, expression }) => {
+        result.evaluated[name] = await page.evaluate(expression);
+      },
       words: async ({ words: name }) => {
         result.words[name] = await page.evaluate(readWords);
       },

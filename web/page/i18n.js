@@ -10,6 +10,7 @@
 // API, on window.i18n:
 //   i18n.language              the page's language now ('en', 'de', 'pt-BR', ...)
 //   i18n.languages             every language the page speaks, in the control's order
+//   i18n.bestMatch(tags)       the language the page starts in for the browser's languages `tags`
 //   i18n.t(id, params)         the message `id` in the page's language (English where the
 //                              language lacks it), each {name} replaced by params[name]
 //   i18n.number(n, options)    n formatted by Intl.NumberFormat for the page's language
@@ -169,7 +170,7 @@
   window.i18n = {
     get language() { return language; },
     languages: languages.slice(),
-    t, number, unit, list, apply, choose,
+    bestMatch, t, number, unit, list, apply, choose,
     onChange(callback) { listeners.push(callback); },
     add(name, messages) {
       catalogs[name] = messages;
