@@ -19,8 +19,8 @@
 //                              language's plural form: display 'long' (default), 'short', 'narrow'
 //   i18n.list(parts)           parts joined as the language joins "3 days" and "4 hours"
 //   i18n.onChange(callback)    calls callback(language) whenever the page's words have been
-//                              (re)written: once the page is first in its language, and after each
-//                              change of language
+//                              (re)written: once the page is first in its language (at once if it
+//                              already is), and after each change of language
 //   i18n.choose(language)      changes the page's language at once, and remembers it
 //   i18n.apply(root)           rewrites the marked elements under root (default: the document):
 //                              data-i18n="id" (text), data-i18n-aria-label="id" (aria-label),
@@ -171,7 +171,11 @@
     get language() { return language; },
     languages: languages.slice(),
     bestMatch, t, number, unit, list, apply, choose,
-    onChange(callback) { listeners.push(callback); },
+    onChange(callback) {
+      listeners.push(callback);
+      // A script that comes after the page was written gets its language at once.
+      if (applied) callback(applied);
+    },
     add(name, messages) {
       catalogs[name] = messages;
       write();
