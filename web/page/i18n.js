@@ -155,8 +155,8 @@
 
   function choose(wanted) {
     if (!languages.includes(wanted)) return Promise.resolve();
-    remember(wanted);
     return load(wanted).then(() => {
+      remember(wanted);
       language = wanted;
       write();
     }, () => {
