@@ -5,8 +5,9 @@
 // of the medians and the axe violations.
 //
 //   (cd bench/audit && npm ci)   # Lighthouse 12.2.3 and axe-core, apart from the tests' npm ci
-//   node bench/audit/audit.mjs SITE_DIR [--runs N]
+//   node bench/audit/audit.mjs SITE_DIR [--runs N] [--language TAG]
 //
+// --language gives the browser that language (ar: the page in Arabic, right to left).
 // CHROME_PATH names another Chromium (default /usr/bin/chromium). Run it on an otherwise idle
 // machine: Lighthouse's performance score follows the CPU time the page gets.
 import { spawn } from 'node:child_process';
@@ -23,8 +24,9 @@ const here = dirname(fileURLToPath(import.meta.url));
 const args = process.argv.slice(2);
 const site = args[0];
 const runs = args.includes('--runs') ? Number(args[args.indexOf('--runs') + 1]) : 3;
+const language = args.includes('--language') ? args[args.indexOf('--language') + 1] : null;
 if (!site) {
-  console.error('usage: node bench/audit/audit.mjs SITE_DIR [--runs N]');
+  console.error('usage: node bench/audit/audit.mjs SITE_DIR [--runs N] [--language TAG]');
   process.exit(2);
 }
 const categories = ['accessibility', 'best-practices', 'seo', 'performance'];
@@ -32,7 +34,8 @@ const categories = ['accessibility', 'best-practices', 'seo', 'performance'];
 // hosts this machine cannot reach.
 const chromeFlags = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader',
   '--enable-unsafe-swiftshader', '--disable-background-networking', '--disable-component-update',
-  '--disable-sync', '--no-first-run'];
+  '--disable-sync', '--no-first-run',
+  ...(language ? [`--lang=${language}`, `--accept-lang=${language}`] : [])];
 const chromePath = process.env.CHROME_PATH || '/usr/bin/chromium';
 
 async function serve() {
@@ -85,7 +88,8 @@ const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.l
 
 const server = await serve();
 try {
-  console.log(`${site} at ${server.url}, Lighthouse median of ${runs} runs`);
+  console.log(`${site} at ${server.url}${language ? ` in ${language}` : ''}, ` +
+    `Lighthouse median of ${runs} runs`);
   console.log('form factor | accessibility | best practices | SEO | performance | TBT ms | LCP ms');
   for (const formFactor of ['desktop', 'mobile']) {
     const results = [];

@@ -46,19 +46,29 @@
 //                           Chromium's installability errors for the page
 //   {"caches": "name"}      every cache of the page's origin: {cache: {url: SHA-256 of the body}}
 //   the picture's controls' actions (tap, elements, save): see controls.mjs
+//   {"select": "#language", "value": "ar"}
+//                           chooses the option with that value in the <select>
+//   {"evaluate": "name", "expression": "i18n.language"}
+//                           the expression's value in the page, to "evaluated"
+//   {"words": "name"}       the page's language (lang, dir, the control's value), its title and
+//                           description, the words it shows (text and aria-labels, without the
+//                           diagnostic lines, the key characters and the language names) and the
+//                           status line's text with the numbers Intl formats for its language
 //
 // --scale R gives the page a device pixel ratio of R (Chromium).
 // In Firefox, key names are sent as the characters they type (Shift+9 as "("): its WebDriver BiDi
 // keyboard knows no Space and types '"' for Quote. Touch and the keypad's digits need Chromium.
 // --touch 1 gives the page a touch screen (a phone's: it honours the viewport meta tag).
 // --webgl 0 starts a browser without WebGL, and waits for the page to say so instead of a frame.
+// --languages pl-PL,pl gives the browser those languages (navigator.languages, Accept-Language).
 // --worker-drawing 0 takes OffscreenCanvas from the page, as in a browser whose workers cannot
 // draw, so the page draws on its canvas itself (Chromium).
 //
 // Output: {"console": [{type, text, load}], "errors": [...], "failedRequests": [...],
 //          "screenshots": {name: path}, "times": {name: ms}, "probes": {name: {...}},
 //          "responses": [{load, url, status, serviceWorker, sha256}], "installability": {...},
-//          "caches": {...}}
+//          "caches": {...}, "words": {name: {...}},
+//          "evaluated": {name: value}}
 // `load` counts the main frame's documents: 1 for the first, 2 after a reload (or a document that
 // loads the next one), and so on.
 import crypto from 'node:crypto';
@@ -67,6 +77,7 @@ import path from 'node:path';
 import { launchChromium, launchFirefox, serveSite } from './chromium.mjs';
 import { clickName, readNames } from './names.mjs';
 import { controlActions } from './controls.mjs';
+import { listCaches, probe, readStatus, readWords } from './readings.mjs';
 
 const options = { viewport: '1100x900' };
 for (let i = 2; i < process.argv.length; i += 2) {
@@ -159,36 +170,6 @@ async function tapButtons(page, result) {
   }
 }
 
-function readStatus(page) {
-  return page.evaluate(() => {
-    const line = document.getElementById('status');
-    if (!window.statusRewrites) {
-      window.statusRewrites = 0;
-      new MutationObserver(() => { window.statusRewrites += 1; })
-        .observe(line, { childList: true, characterData: true, subtree: true });
-    }
-    return { text: line.textContent, numbers: [0, 1, 2, 3, 4, 5].map((k) => Module._webStatus(k)),
-      now: performance.now(), rewrites: window.statusRewrites };
-  });
-}
-
-function probe(page) {
-  return page.evaluate(() => {
-    const canvas = document.getElementById('canvas');
-    const box = canvas.getBoundingClientRect();
-    const [vertices, primitives, overflowed, frames] =
-        [0, 1, 2, 3].map((which) => Module._webFrameCount(which));
-    return { css: [box.width, box.height], buffer: [canvas.width, canvas.height],
-      box: [box.left, box.top, box.right, box.bottom], window: [innerWidth, innerHeight],
-      scrollWidth: document.documentElement.scrollWidth, scroll: [scrollX, scrollY],
-      fullscreen: document.fullscreenElement ? document.fullscreenElement.tagName : null,
-      ratio: devicePixelRatio, vertices, primitives, overflowed, frames,
-      layoutShift: window.layoutShift ?? null, layoutShifted: window.layoutShifted ?? null,
-      missingWebGl: getComputedStyle(document.getElementById('missing')).display !== 'none',
-      updateNotice: Boolean(document.getElementById('update')?.checkVisibility()) };
-  });
-}
-
 async function main() {
   const actions = JSON.parse(options.actions ?? fs.readFileSync(0, 'utf8'));
   fs.mkdirSync(options.out, { recursive: true });
@@ -198,7 +179,8 @@ async function main() {
   const firefox = options.engine === 'firefox';
   const browser = firefox ? await launchFirefox() : await launchChromium({ webgl });
   const result = { url, console: [], errors: [], failedRequests: [], screenshots: {}, times: {},
-    probes: {}, status: {}, responses: [], installability: {}, caches: {}, names: {} };
+    probes: {}, status: {}, responses: [], installability: {}, caches: {}, names: {}, words: {},
+    evaluated: {} };
   const scale = Number(options.scale ?? 1);
   let load = 0;
   const bodies = [];
@@ -228,6 +210,14 @@ async function main() {
         entry.sha256 = crypto.createHash('sha256').update(body).digest('hex');
       }, () => {}));
     });
+    if (options.languages) {
+      const wanted = options.languages.split(',');
+      await page.setExtraHTTPHeaders({ 'Accept-Language': wanted.join(',') });
+      await page.evaluateOnNewDocument((list) => {
+        Object.defineProperty(Navigator.prototype, 'languages', { get: () => list });
+        Object.defineProperty(Navigator.prototype, 'language', { get: () => list[0] });
+      }, wanted);
+    }
     if (options['worker-drawing'] === '0') {
       await page.evaluateOnNewDocument(() => { delete window.OffscreenCanvas; });
     }
@@ -321,6 +311,13 @@ async function main() {
       caches: async ({ caches: name }) => {
         result.caches[name] = await page.evaluate(listCaches);
       },
+      select: ({ select, value }) => page.select(select, value),
+      evaluate: async ({ evaluate: name, expression }) => {
+        result.evaluated[name] = await page.evaluate(expression);
+      },
+      words: async ({ words: name }) => {
+        result.words[name] = await page.evaluate(readWords);
+      },
     };
     Object.assign(perform, controlActions({ page, browser, result, out: options.out }));
     for (const action of actions) {
@@ -337,22 +334,6 @@ async function main() {
     if (server) server.close();
   }
   process.stdout.write(JSON.stringify(result, null, 1) + '\n');
-}
-
-// Runs in the page: each cache's entries with the SHA-256 of their bodies.
-async function listCaches() {
-  const hex = (buffer) => Array.from(new Uint8Array(buffer),
-    (b) => b.toString(16).padStart(2, '0')).join('');
-  const found = {};
-  for (const name of await caches.keys()) {
-    const cache = await caches.open(name);
-    found[name] = {};
-    for (const request of await cache.keys()) {
-      const body = await (await cache.match(request)).arrayBuffer();
-      found[name][request.url] = hex(await crypto.subtle.digest('SHA-256', body));
-    }
-  }
-  return found;
 }
 
 async function waitForFirstFrame(page, webgl, result) {

@@ -2,7 +2,7 @@
 // browser offers it. There the canvas takes the screen's own size (page.js asks
 // fullScreenCanvasSize() for it whenever it fits the canvas, and the program gets the new drawing
 // buffer through its reshape), and the status line with the picture's buttons (leave full screen,
-// Pause, Save picture, Keys) is a band over the picture's bottom edge: `main` has the class
+// Pause, Names, Save picture, Keys) is a band over the picture's bottom edge: `main` has the class
 // full-screen, which the stylesheet turns into that band. Keys opens the other on-screen keys as
 // a tray over the picture and closes it again. Leaving full screen by the button, Escape or the
 // browser's own control puts the page back where it was scrolled, the tray closed.
@@ -31,9 +31,15 @@
     keysButton.setAttribute('aria-expanded', String(open));
   }
 
-  function changed() {
+  // The button's words in the page's language (i18n.js), for the state it is in.
+  function label() {
     const full = fullScreenElement() === stage;
-    button.textContent = full ? 'Leave full screen' : 'Full screen';
+    button.textContent = i18n.t(full ? 'button.leaveFullScreen' : 'button.fullScreen');
+    return full;
+  }
+
+  function changed() {
+    const full = label();
     button.setAttribute('aria-pressed', String(full));
     stage.classList.toggle('full-screen', full);
     keysButton.hidden = !full;
@@ -45,6 +51,7 @@
     if (!full) window.scrollTo(scrolled[0], scrolled[1]);
   }
 
+  i18n.onChange(label);
   if (!enabled) return;
   // It stays hidden where there is no full screen, rather than do nothing.
   button.hidden = false;

@@ -10,7 +10,8 @@
 // planets', the moons'. Each frame places them afresh, so a name left out comes back as soon as
 // there is room. A click or tap on the Sun's or a planet's name presses that body's on-screen
 // follow key; a moon's name is text only. The Names button (#names) shows and hides the layer;
-// the choice is kept in localStorage.
+// the choice is kept in localStorage. The names are in the page's language (i18n.js); each keeps
+// its English name in data-body.
 'use strict';
 
 (function () {
@@ -27,7 +28,6 @@
 
   const labels = bodies.map(([name, key]) => {
     const label = document.createElement('span');
-    label.textContent = name;
     label.dataset.body = name;
     if (key !== null) {
       label.className = 'follow';
@@ -39,10 +39,23 @@
     layer.appendChild(label);
     return label;
   });
-  // The names' boxes (CSS pixels) are fixed: their text and font do not change. Measured once,
-  // so placing reads no layout.
-  const widths = labels.map((label) => label.offsetWidth);
-  const heights = labels.map((label) => label.offsetHeight);
+  // The names' boxes (CSS pixels) change only with their words: measured when the page's
+  // language writes them (i18n.js), so placing reads no layout.
+  const widths = new Float64Array(count);
+  const heights = new Float64Array(count);
+  function write() {
+    const hidden = labels.map((label) => label.hidden);
+    labels.forEach((label, body) => {
+      label.textContent = i18n.t(`body.${bodies[body][0].toLowerCase()}`);
+      label.hidden = false;
+    });
+    labels.forEach((label, body) => {
+      widths[body] = label.offsetWidth;
+      heights[body] = label.offsetHeight;
+      label.hidden = hidden[body];
+    });
+  }
+  write();
   for (const label of labels) label.hidden = true;
 
   // The canvas's box in the stage, in CSS pixels, kept by a ResizeObserver.
@@ -149,4 +162,9 @@
     }
   });
   show(storedChoice());
+  // In another language the names take its words, and the next frame places them anew.
+  i18n.onChange(() => {
+    write();
+    place();
+  });
 })();

@@ -9,14 +9,21 @@
   const button = document.getElementById('pause');
   let paused = false;
 
+  // The label says what pressing the button does, in the page's language (i18n.js); the button
+  // keeps the width of its longer word (index.html), so nothing beside it moves as it changes.
+  function label() {
+    button.textContent = i18n.t(paused ? 'button.resume' : 'button.pause');
+    button.dataset.resume = i18n.t('button.resume');
+  }
+
   button.addEventListener('mousedown', (event) => event.preventDefault());
   button.addEventListener('click', () => {
     // Before the program has started there is no clock to stop.
     if (!window.Module || !Module.calledRun) return;
     paused = !paused;
     Module._webSetPaused(paused ? 1 : 0);
-    // The label says what pressing the button does.
-    button.textContent = paused ? 'Resume' : 'Pause';
+    label();
     button.setAttribute('aria-pressed', String(paused));
   });
+  i18n.onChange(label);
 })();

@@ -1,0 +1,163 @@
+"""The page in its languages. CatalogTest, without a browser: every catalog has every message of
+the English one, no other, with the same placeholders, and every language is offered wherever
+the page lists its languages. LanguageTest, in headless Chromium: the browser's languages pick
+the page's, the control changes it at once and a reload keeps the choice; in Polish, Arabic and
+Russian no English word is left, the status line's numbers are grouped as Intl groups them, and
+the on-screen keys, keys and drags make the program print what they make it print in English;
+in Arabic the page runs right to left over the same picture.
+
+    /usr/bin/python3 tests/web/test_languages.py --binary build/tessaloran --site SITE_DIR \
+        --artefacts DIR [CatalogTest | LanguageTest]
+"""
+
+import json
+import os
+import re
+import sys
+import unittest
+
+import test_web
+from test_web import BrowserCase, browse, path, web_capture
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PAGE = os.path.join(HERE, "..", "..", "web", "page")
+PLACEHOLDER = re.compile(r"\{(\w+)\}")
+
+
+def catalog(language):
+    with open(os.path.join(PAGE, "messages", language + ".json"), encoding="utf-8") as f:
+        return json.load(f)
+
+
+def read(*parts):
+    with open(os.path.join(HERE, "..", "..", *parts), encoding="utf-8") as f:
+        return f.read()
+
+
+def words(text):
+    """The words of a text, lower case, without its placeholders' names."""
+    return {w.lower() for w in re.findall(r"[^\W\d_]+", PLACEHOLDER.sub(" ", text))}
+
+
+class CatalogTest(unittest.TestCase):
+
+    def test_every_catalog_has_every_message_with_the_same_placeholders(self):
+        english = catalog("en")
+        found = sorted(f[:-5] for f in os.listdir(os.path.join(PAGE, "messages"))
+                       if f.endswith(".json"))
+        # The languages the page offers, loads and the build makes scripts of are the catalogs.
+        offered = re.findall(r'<option value="([\w-]+)"', read("web", "page", "index.html"))
+        loaded = re.findall(r"'([\w-]+)'", re.search(r"const languages = \[([^\]]*)\]",
+                                                      read("web", "page", "i18n.js"))[1])
+        built = re.search(r"set\(TESSALORAN_LANGUAGES ([^)]*)\)",
+                          read("web", "CMakeLists.txt"))[1].split()
+        self.assertEqual(len(found), 13)
+        self.assertEqual((sorted(offered), sorted(loaded), sorted(built + ["en"])),
+                         (found, found, found))
+        # Every message the page marks exists, and the page's own English is the catalog's, so
+        # that writing it in English changes nothing.
+        page = read("web", "page", "index.html")
+        marked = re.findall(r'data-i18n(?:-aria-label|-content)?="([\w.]+)"', page)
+        self.assertEqual(sorted(set(marked) - set(english)), [])
+        for name, text in re.findall(r'<(?:\w+) [^>]*data-i18n="([\w.]+)"[^>]*>([^<]*)<', page):
+            if not PLACEHOLDER.search(english[name]):
+                self.assertEqual(" ".join(text.split()), english[name], name)
+        for language in found:
+            messages = catalog(language)
+            with self.subTest(language=language):
+                self.assertEqual(sorted(set(english) - set(messages)), [], "missing")
+                self.assertEqual(sorted(set(messages) - set(english)), [], "not in en.json")
+                for name, text in english.items():
+                    own = messages.get(name, text)
+                    self.assertTrue(isinstance(own, str) and own.strip(), name)
+                    self.assertEqual(sorted(PLACEHOLDER.findall(own)),
+                                     sorted(PLACEHOLDER.findall(text)), name)
+
+
+# The same input in every language: on-screen keys (the Earth followed, two zooms in), a key
+# and a right-button drag to the right, then the picture; then time 10^4 times faster, for
+# grouped digits in the status line.
+def actions(tag):
+    def tap(key):
+        return {"click": 'button[data-key="%d"]' % key}
+    return ([tap(35), tap(122), tap(122), {"key": "a"},
+             {"drag": ["right"], "path": path((300, 400), (700, 400), 8)}, {"key": "q"},
+             {"at": 5000}, {"screenshot": tag}] + [tap(93)] * 4 +
+            [{"wait": 600}, {"words": tag}, {"probe": tag}])
+
+
+def stream(web, load):
+    return [m["text"] for m in web["console"] if m["type"] == "log" and m["load"] == load]
+
+
+class LanguageTest(BrowserCase):
+
+    def assertInLanguage(self, said, language, direction="ltr"):
+        """The page is in `language`, with no word of the English catalog that is not also one
+        of that language's catalog, and the status line's numbers as Intl writes them there."""
+        self.assertEqual((said["lang"], said["dir"], said["control"]),
+                         (language, direction, language))
+        english = set().union(*map(words, catalog("en").values()))
+        own = set().union(*map(words, catalog(language).values()))
+        shown = words(" ".join([said["text"], said["title"], said["description"]] +
+                               said["labels"]))
+        self.assertEqual(sorted(shown & (english - own)), [], language)
+        for name in ("time", "globes", "km"):
+            self.assertIn(said["intl"][name], said["status"], (language, name))
+
+    def test_the_page_speaks_the_browsers_language_and_the_one_chosen(self):
+        english = browse(self.name + "-en", actions("en") + [{"evaluate": "matches",
+            "expression": "['pt-PT', 'zh', 'zh-CN', 'zh-TW', 'de-AT', 'sv', 'en-GB', 'AR']"
+                          ".map((tag) => i18n.bestMatch(['sv-SE', tag]))"}],
+                         languages="en-US")
+        self.assertClean(english)
+        self.assertEqual(english["evaluated"]["matches"],
+                         ["pt-BR", "zh-CN", "zh-CN", "zh-CN", "de", "en", "en", "ar"])
+        said = english["words"]["en"]
+        self.assertEqual((said["lang"], said["dir"]), ("en", "ltr"))
+        self.assertRegex(said["status"], r"^time ×10,000 · .* elapsed · following Earth · ")
+        # Polish from the browser's languages; Arabic from the control, at once and after a
+        # reload, with the same input again.
+        web = browse(self.name, actions("pl") + [
+            {"select": "#language", "value": "ar"}, {"wait": 300}, {"words": "chosen"},
+            {"reload": True}] + actions("ar"), languages="pl-PL,pl,en-US")
+        self.assertClean(web)
+        self.assertInLanguage(web["words"]["pl"], "pl")
+        self.assertNotIn("14,142", web["words"]["pl"]["status"])  # not English's grouping
+        self.assertInLanguage(web["words"]["chosen"], "ar", "rtl")
+        self.assertInLanguage(web["words"]["ar"], "ar", "rtl")
+        # Nothing moved as the page was written in its language.
+        for tag in ("pl", "ar"):
+            self.assertEqual(web["probes"][tag]["layoutShift"], 0, web["probes"][tag])
+        # The keys and the drag did what they do in English; the picture is not mirrored.
+        self.assertIn("view dir horiz", "".join(stream(english, 1)))
+        self.assertEqual(stream(web, 1), stream(english, 1))
+        self.assertEqual(stream(web, 2), stream(english, 1))
+        self.assertSamePicture([web_capture(english, "en")], web_capture(web, "ar"), "Arabic")
+
+    def test_a_phone_in_russian_keeps_the_keys_in_place(self):
+        # Time 10^8 times faster: the status line's words change as it runs, wrapping anew.
+        web = browse(self.name, [{"tapButton": 93}] * 8 + [{"wait": 1500}, {"words": "ru"},
+                                                           {"probe": "later"}],
+                     viewport=(390, 844), touch=True, languages="ru-RU")
+        self.assertClean(web)
+        self.assertInLanguage(web["words"]["ru"], "ru")
+        self.assertEqual(web["probes"]["later"]["layoutShift"], 0,
+                         web["probes"]["later"]["layoutShifted"])
+        self.assertEqual(re.findall(r"key pressed = (\d+)", "".join(stream(web, 1))),
+                         ["93"] * 8)
+
+
+def main():
+    # --site for the browser's cases; --state, which the other browser cases take, is not used.
+    for option in ("--site", "--state"):
+        if option in sys.argv:
+            at = sys.argv.index(option)
+            if option == "--site":
+                test_web.SITE = os.path.abspath(sys.argv[at + 1])
+            del sys.argv[at:at + 2]
+    test_web.harness.main()
+
+
+if __name__ == "__main__":
+    main()
