@@ -151,13 +151,10 @@ return [screenX + b.left, screenY + outerHeight - innerHeight + b.top, b.width, 
         time key is pressed."""
         left, top, width, height = (round(v) for v in self.box("canvas"))
         age = "return Module._webStatus(1)"
-        # Without the names over the picture: hidden, and gone from the screen once two more
-        # pictures have been shown after that (a busy machine can take longer than a frame).
+        # Without the names over the picture (a frame's time to leave the screen).
         names = "document.getElementById('names-layer').style.visibility = arguments[0]"
         if not overlay:
             self.run(names, "hidden")
-            painted = self.run("return window.framesPainted")
-            self.wait_for("return window.framesPainted >= %d" % (painted + 2), timeout=10)
             time.sleep(0.1)
         before = self.run(age)
         subprocess.run(["import", "-window", "root", path], env=self.env, check=True,
