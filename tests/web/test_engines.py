@@ -124,7 +124,7 @@ class WebKitTest(EngineCase):
         self.addCleanup(browser.close)
         time.sleep(max(0.0, browser.first_frame + 3 - time.monotonic()))
         shot_path = os.path.join(harness.ARTEFACTS, self.name + "-webkit-start.png")
-        moment = browser.screenshot(shot_path, overlay=True)
+        moment = browser.screenshot(shot_path)
         shot = picture.Capture(picture.Image.open(shot_path))
         shot.moment = moment
         browser.key("Num_Lock")
