@@ -23,11 +23,12 @@ const server = await serveSite(site);
 const browser = await launchChromium();
 try {
   const page = await browser.newPage();
-  await page.setViewport({ width: 1060, height: 1000 });
+  await page.setViewport({ width: 1060, height: 1180 });
   await page.goto(server.url);
   await waitForFrames(page, 10);
-  // Time a million times faster, then the Earth followed: a picture with something to see.
-  for (const key of [']', ']', ']', ']', ']', ']', '#', 'z', 'z', 'z', 'z', 'z', 'z', 'z', 'w']) {
+  // Time a million times faster, the Earth followed with the globes 100 times larger, then far
+  // enough out that the inner planets and the Sun are named: a picture with something to see.
+  for (const key of [']', ']', ']', ']', ']', ']', '#', "'", "'", ...'x'.repeat(26), 'w']) {
     await page.keyboard.press(key);
   }
   await new Promise((resolve) => setTimeout(resolve, 1500));
