@@ -134,7 +134,9 @@
     root.lang = language;
     root.dir = rightToLeft.has(language) ? 'rtl' : 'ltr';
     document.title = t('page.title');
-    apply(document);
+    // The page is served in English: written in English the first time, it has nothing to
+    // change, and Intl is left alone until the status line first speaks.
+    if (applied !== null || language !== 'en') apply(document);
     const control = document.getElementById('language');
     if (control) control.value = language;
     applied = language;

@@ -39,21 +39,27 @@
     layer.appendChild(label);
     return label;
   });
-  // The names' boxes (CSS pixels) change only with their words: measured when the page's
-  // language writes them (i18n.js), so placing reads no layout.
+  // The names' boxes (CSS pixels) change only with their words (i18n.js writes them in the page's
+  // language): measured at the first placing after that, apart from the page's start-up work, so
+  // that other placing reads no layout.
   const widths = new Float64Array(count);
   const heights = new Float64Array(count);
+  let measured = false;
   function write() {
-    const hidden = labels.map((label) => label.hidden);
     labels.forEach((label, body) => {
       label.textContent = i18n.t(`body.${bodies[body][0].toLowerCase()}`);
-      label.hidden = false;
     });
+    measured = false;
+  }
+  function measure() {
+    const hidden = labels.map((label) => label.hidden);
+    for (const label of labels) label.hidden = false;
     labels.forEach((label, body) => {
       widths[body] = label.offsetWidth;
       heights[body] = label.offsetHeight;
       label.hidden = hidden[body];
     });
+    measured = true;
   }
   write();
   for (const label of labels) label.hidden = true;
@@ -83,6 +89,7 @@
 
   function place() {
     if (!last || !shown) return;
+    if (!measured) measure();
     const [anchors, viewport, size] = last;
     const followed = anchors[4 * count];
     let n = 0;

@@ -96,8 +96,10 @@
     if (line.textContent !== now) line.textContent = now;
   }
 
-  i18n.onChange(() => {
-    status.dataset.longest = longest();
+  // The stylesheet reserves English's longest line; another language's is worked out as the page
+  // is written in it, and English's again after another language.
+  i18n.onChange((language) => {
+    if (language !== 'en' || status.dataset.longest) status.dataset.longest = longest();
     update();
   });
   setInterval(update, period);
