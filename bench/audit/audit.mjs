@@ -7,6 +7,7 @@
 //   (cd bench/audit && npm ci)   # Lighthouse 12.2.3 and axe-core, apart from the tests' npm ci
 //   node bench/audit/audit.mjs SITE_DIR [--runs N] [--language TAG]
 //
+// --runs 0 leaves Lighthouse out: axe-core alone, for instance over every language in turn.
 // --language gives the browser that language (ar: the page in Arabic, right to left).
 // CHROME_PATH names another Chromium (default /usr/bin/chromium). Run it on an otherwise idle
 // machine: Lighthouse's performance score follows the CPU time the page gets.
@@ -90,8 +91,11 @@ const server = await serve();
 try {
   console.log(`${site} at ${server.url}${language ? ` in ${language}` : ''}, ` +
     `Lighthouse median of ${runs} runs`);
-  console.log('form factor | accessibility | best practices | SEO | performance | TBT ms | LCP ms');
-  for (const formFactor of ['desktop', 'mobile']) {
+  if (runs > 0) {
+    console.log('form factor | accessibility | best practices | SEO | performance | TBT ms | ' +
+      'LCP ms');
+  }
+  for (const formFactor of runs > 0 ? ['desktop', 'mobile'] : []) {
     const results = [];
     for (let i = 0; i < runs; i += 1) results.push(await lighthouseRun(server.url, formFactor));
     const m = (key) => Math.round(median(results.map((r) => r.scores[key])));
