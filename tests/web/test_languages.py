@@ -117,11 +117,16 @@ class LanguageTest(BrowserCase):
         self.assertEqual((said["lang"], said["dir"]), ("en", "ltr"))
         self.assertRegex(said["status"], r"^time ×10,000 · .* elapsed · following Earth · ")
         # Polish from the browser's languages; Arabic from the control, at once and after a
-        # reload, with the same input again.
+        # reload with the server gone (the page kept offline), with the same input again. The
+        # installability check has the browser fetch the app's icons before the server stops.
         web = browse(self.name, actions("pl") + [
             {"select": "#language", "value": "ar"}, {"wait": 300}, {"words": "chosen"},
+            {"serviceWorker": "active"}, {"installability": "visit"}, {"server": "stop"},
             {"reload": True}] + actions("ar"), languages="pl-PL,pl,en-US")
         self.assertClean(web)
+        offline = [r["url"] for r in web["responses"] if r["load"] == 2]
+        self.assertTrue(any(url.endswith("/messages-ar.js") for url in offline), offline)
+        self.assertTrue(all(r["serviceWorker"] for r in web["responses"] if r["load"] == 2))
         self.assertInLanguage(web["words"]["pl"], "pl")
         self.assertNotIn("14,142", web["words"]["pl"]["status"])  # not English's grouping
         self.assertInLanguage(web["words"]["chosen"], "ar", "rtl")
