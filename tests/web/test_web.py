@@ -234,14 +234,15 @@ class BrowserCase(unittest.TestCase):
             self.assertAlmostEqual(int(km.replace(",", "")), state["viewDistance"], delta=1)
             self.assertAlmostEqual(float(au), state["viewDistance"] / 149600000, delta=1e-4)
             # The words round the elapsed time down to their smaller unit, and may be up to a
-            # rewrite (0.25 s of real time) behind the program.
+            # rewrite (0.25 s of real time) behind the program, and a timer's lateness more on a
+            # busy machine (0.35 s in all was seen with two test runs sharing 2 cores).
             words = re.fullmatch(r"([\d,]+) (\w+?)s?(?: (\d+) (\w+?)s?)? elapsed", parts[1])
             self.assertIsNotNone(words, parts[1])
             seconds = int(words[1].replace(",", "")) * UNITS[words[2]] + (
                 int(words[3]) * UNITS[words[4]] if words[3] else 0)
             elapsed = read["numbers"][1]
             self.assertLessEqual(seconds, elapsed, parts[1])
-            self.assertGreater(seconds + UNITS[words[4] or words[2]] + 0.3 * state["timeScale"],
+            self.assertGreater(seconds + UNITS[words[4] or words[2]] + 0.5 * state["timeScale"],
                                elapsed, parts[1])
         first, later = status["first"], status["later"]
         rate = (later["numbers"][1] - first["numbers"][1]) / (later["now"] - first["now"]) * 1000
