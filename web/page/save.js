@@ -10,10 +10,8 @@
 (function () {
   const button = document.getElementById('save');
   const canvas = document.getElementById('canvas');
-  const bodies = ['sun', 'mercury', 'venus', 'earth', 'mars', 'jupiter', 'saturn', 'uranus',
-    'neptune', 'pluto'];
-  const units = [['year', 365.25 * 86400], ['day', 86400], ['hour', 3600], ['minute', 60],
-    ['second', 1]];
+  // The bodies' and the units' English names, as the status line has them (status.js).
+  const { bodies, units } = window.statusWords;
 
   function fileName() {
     const followed = Module._webStatus(2);

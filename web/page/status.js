@@ -103,4 +103,6 @@
     update();
   });
   setInterval(update, period);
+  // The bodies' message names and the units, for the saved picture's file name (save.js).
+  window.statusWords = { bodies: names, units };
 })();
