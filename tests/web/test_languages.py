@@ -70,8 +70,9 @@ class CatalogTest(unittest.TestCase):
                 for name, text in english.items():
                     own = messages.get(name, text)
                     self.assertTrue(isinstance(own, str) and own.strip(), name)
-                    self.assertEqual(sorted(PLACEHOLDER.findall(own)),
-                                     sorted(PLACEHOLDER.findall(text)), name)
+                    # The same placeholders, each at least once ("1/{factor}" beside "{factor}").
+                    self.assertEqual(sorted(set(PLACEHOLDER.findall(own))),
+                                     sorted(set(PLACEHOLDER.findall(text))), name)
 
 
 # The same input in every language: on-screen keys (the Earth followed, two zooms in), a key
