@@ -1,11 +1,11 @@
 """The page in its languages. CatalogTest, without a browser: every catalog has every message of
 the English one, no other, with the same placeholders, and every language is offered wherever
 the page lists its languages; each language calls each thing of its glossary by the glossary's
-name, on the page and in the desktop entry and metainfo. LanguageTest, in headless Chromium: the browser's languages pick
-the page's, the control changes it at once and a reload keeps the choice; in Polish, Arabic and
-Russian no English word is left, the status line's numbers are grouped as Intl groups them, and
-the on-screen keys, keys and drags make the program print what they make it print in English;
-in Arabic the page runs right to left over the same picture.
+name, on the page and in the desktop entry and metainfo. LanguageTest, in headless Chromium: the
+browser's languages pick the page's, the control changes it at once and a reload keeps the
+choice; in Polish, Arabic and Russian no English word is left, the status line's numbers are
+grouped as Intl groups them, and the on-screen keys, keys and drags make the program print what
+they make it print in English; in Arabic the page runs right to left over the same picture.
 
     /usr/bin/python3 tests/web/test_languages.py --binary build/tessaloran --site SITE_DIR \
         --artefacts DIR [CatalogTest | LanguageTest]
