@@ -1,10 +1,11 @@
 """The page in its languages. CatalogTest, without a browser: every catalog has every message of
 the English one, no other, with the same placeholders, and every language is offered wherever
-the page lists its languages. LanguageTest, in headless Chromium: the browser's languages pick
-the page's, the control changes it at once and a reload keeps the choice; in Polish, Arabic and
-Russian no English word is left, the status line's numbers are grouped as Intl groups them, and
-the on-screen keys, keys and drags make the program print what they make it print in English;
-in Arabic the page runs right to left over the same picture.
+the page lists its languages; each language calls each thing of its glossary by the glossary's
+name, on the page and in the desktop entry and metainfo. LanguageTest, in headless Chromium: the
+browser's languages pick the page's, the control changes it at once and a reload keeps the
+choice; in Polish, Arabic and Russian no English word is left, the status line's numbers are
+grouped as Intl groups them, and the on-screen keys, keys and drags make the program print what
+they make it print in English; in Arabic the page runs right to left over the same picture.
 
     /usr/bin/python3 tests/web/test_languages.py --binary build/tessaloran --site SITE_DIR \
         --artefacts DIR [CatalogTest | LanguageTest]
@@ -15,6 +16,7 @@ import os
 import re
 import sys
 import unittest
+from xml.etree import ElementTree
 
 import test_web
 from test_web import BrowserCase, browse, path, web_capture
@@ -32,6 +34,42 @@ def catalog(language):
 def read(*parts):
     with open(os.path.join(HERE, "..", "..", *parts), encoding="utf-8") as f:
         return f.read()
+
+
+def glossary(language):
+    with open(os.path.join(PAGE, "messages", "glossary", language + ".json"),
+              encoding="utf-8") as f:
+        return json.load(f)
+
+
+# Scripts that put spaces between words, where a glossary spelling matches whole words only.
+SPACED = re.compile(r"[A-Za-z\u00c0-\u024f\u0400-\u04ff]")
+
+
+def spelling(text):
+    """A glossary spelling as a pattern: '*' stands for a word's ending (the cases of Polish or
+    Russian, a German genitive s)."""
+    pattern = r"\w*".join(map(re.escape, text.split("*")))
+    if SPACED.match(text[0]):
+        pattern = r"(?<!\w)" + pattern
+    if SPACED.match(text[-1]):
+        pattern += r"(?!\w)"
+    return pattern
+
+
+def packaged(language):
+    """What the desktop entry and the metainfo say in a language, but the keywords, which list a
+    word's other spellings on purpose, for a search to find them."""
+    locale = None if language == "en" else language.replace("-", "_")
+    app = os.path.join("dist", "io.github.tessaloran.Tessaloran")
+    texts = [text for _, tag, text in re.findall(r"^(GenericName|Comment)(?:\[(\w+)\])?=(.*)$",
+                                                 read(app + ".desktop"), re.M)
+             if (tag or None) == locale]
+    component = ElementTree.fromstring(read(app + ".metainfo.xml").encode("utf-8"))
+    return texts + [" ".join(element.text.split())
+                    for where in ("summary", "description/p", "screenshots/screenshot/caption")
+                    for element in component.findall(where)
+                    if element.get("{http://www.w3.org/XML/1998/namespace}lang") == locale]
 
 
 def words(text):
@@ -70,8 +108,31 @@ class CatalogTest(unittest.TestCase):
                 for name, text in english.items():
                     own = messages.get(name, text)
                     self.assertTrue(isinstance(own, str) and own.strip(), name)
-                    self.assertEqual(sorted(PLACEHOLDER.findall(own)),
-                                     sorted(PLACEHOLDER.findall(text)), name)
+                    # The same placeholders, each at least once ("1/{factor}" beside "{factor}").
+                    self.assertEqual(sorted(set(PLACEHOLDER.findall(own))),
+                                     sorted(set(PLACEHOLDER.findall(text))), name)
+
+    def test_each_language_calls_each_thing_by_its_glossary_name(self):
+        # Each catalog has its glossary: per thing, the spellings to use and the ones not to.
+        languages = sorted(f[:-5] for f in os.listdir(os.path.join(PAGE, "messages"))
+                           if f.endswith(".json"))
+        glossaries = sorted(f[:-5] for f in os.listdir(os.path.join(PAGE, "messages", "glossary")))
+        self.assertEqual(glossaries, languages)
+        for language in languages:
+            page = "\n".join(catalog(language).values())
+            package = packaged(language)
+            self.assertGreaterEqual(len(package), 5, language)  # the package speaks it too
+            for thing, spellings in glossary(language).items():
+                with self.subTest(language=language, thing=thing):
+                    self.assertTrue(any(re.search(spelling(use), page, re.I)
+                                        for use in spellings["use"]), "unused on the page")
+                    for wrong in spellings["not"]:
+                        # Only a capital tells "soleil" from "Soleil": that one is matched as cased.
+                        cased = wrong.lower() in map(str.lower, spellings["use"])
+                        for where, text in (("page", page), ("package", "\n".join(package))):
+                            found = re.findall(spelling(wrong), text, 0 if cased else re.I)
+                            self.assertEqual(found, [], "the %s says it otherwise than %s"
+                                             % (where, " or ".join(spellings["use"])))
 
 
 # The same input in every language: on-screen keys (the Earth followed, two zooms in), a key
