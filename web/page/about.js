@@ -1,15 +1,16 @@
 // The About panel (#about): what the body followed is (the Sun when none is), or the moon whose
-// name was clicked (names.js calls window.showBodyFacts; moons cannot be followed), with the facts
-// the program works out from its own table and state (the toolkit's webBodyFact, model/body_facts):
-// its size, its distance, its year and day, its tilts, how long the Sun's light takes to reach
-// it, and how far from the Earth it is as the last picture drew it, with the light time across
-// that (webFromEarth). The page holds none of these numbers; it only words them, with Intl's
-// numbers, units and plurals in the page's language (i18n.js).
+// name was clicked (names.js calls window.showBodyFacts; moons cannot be followed), or the planet
+// or moon chosen with the panel's own buttons, with the facts the program works out from its own
+// table and state (the toolkit's webBodyFact, model/body_facts): its size, its distance, its year
+// and day, its tilts, how long the Sun's light takes to reach it, and how far from the Earth it
+// is as the last picture drew it, with the light time across that (webFromEarth). The page holds
+// none of these numbers; it only words them, with Intl's numbers, units and plurals in the page's
+// language (i18n.js).
 //
 // The About button (#show-about) opens and closes it. It is a labelled region whose facts a
-// screen reader announces politely when they change; the live distance, rewritten at most four
-// times a second while time runs and standing while paused, is outside that, so it does not flood
-// the reader. Like every page control it keeps the focus where it is: each key stays the program's.
+// screen reader announces politely when they change; the live distance, rewritten five times a
+// second while time runs and standing while paused, is outside that, so it does not flood the
+// reader. Like every page control it keeps the focus where it is: each key stays the program's.
 'use strict';
 
 (function () {
