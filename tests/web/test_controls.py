@@ -164,6 +164,9 @@ class ControlsTest(BrowserCase):
         self.assertTrue(right < width / 2 - 20 or left > width / 2 + 20 or
                         bottom < height / 2 - 20, about["#about"]["box"])
         self.assertLessEqual(bottom, about["#show-about"]["box"][1])
+        # Close shows whole in the panel's top row, not cut off by it.
+        close = about["#close-about"]["box"]
+        self.assertTrue(left <= close[0] and close[2] <= right and close[3] <= top + 60, close)
         for selector in about:
             # The moons' buttons may be scrolled to, below the facts.
             if selector != "#about-others button":
