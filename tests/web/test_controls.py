@@ -200,7 +200,7 @@ class ControlsTest(BrowserCase):
         # the Earth's; then Mars followed. Then time runs a million times faster; then German
         # and Arabic.
         web = browse(self.name, [{"click": "#pause"}, {"key": "Shift+3"}] + [{"key": "z"}] * 20 +
-                     [{"wait": 500}, {"clickName": ["Moon"]}, {"wait": 300}, {"about": "moon"},
+                     [{"wait": 1000}, {"clickName": ["Moon"]}, {"wait": 300}, {"about": "moon"},
                       {"key": "Shift+4"}, {"wait": 400}, {"about": "mars"}, {"wait": 1000},
                       {"about": "stood"}, {"click": "#pause"}] + [{"key": "]"}] * 6 +
                      [{"wait": 500}, {"about": "running"}, {"wait": 2000}, {"about": "ran"},
