@@ -1,4 +1,4 @@
-// What the page's Facts panel says about a body, worked out from the scene's own start-up table
+// What the About panel says about a body, worked out from the scene's own start-up table
 // and state: what the body is, its size, distance, year and day, its tilts, and how long the
 // Sun's light takes to reach it. The values are the model's, not measured ones: the Earth's year
 // is 360 degrees over its orbital rate, 365.18 days.

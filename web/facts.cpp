@@ -1,4 +1,4 @@
-// The page's Facts panel (page/facts.js) reads what the model works out about each named body
+// The page's About panel (page/about.js) reads what the model works out about each named body
 // (model/body_facts.h) and the distance from the Earth as the last frame drew it, one number at a
 // time, as the status line reads its own: nothing is allocated per read, and the page keeps no
 // number of the model's.

@@ -1,4 +1,4 @@
-// The Facts panel's numbers: for every body, each fact against the start-up table, with the
+// The About panel's numbers: for every body, each fact against the start-up table, with the
 // periods as the table prints them beside the rates (to their printed digits) and the drift
 // levels as it prints them, so a rate, radius or level taken from the wrong record shows.
 #include <gtest/gtest.h>
