@@ -1,6 +1,7 @@
-// Makes the README's two pictures of the browser page from the real site in headless Chromium:
-// docs/web-page.png in a desktop browser window and docs/web-phone.png on a 390 x 844 phone
-// screen with touch. Run after scripts/web.sh --out SITE_DIR:
+// Makes the README's pictures of the browser page from the real site in headless Chromium:
+// docs/web-page.png in a desktop browser window, docs/web-phone.png on a 390 x 844 phone screen
+// with touch, and docs/web-about.png, the About panel on Mars. Run after
+// scripts/web.sh --out SITE_DIR:
 //
 //   node scripts/web-pictures.mjs SITE_DIR
 import { fileURLToPath } from 'node:url';
@@ -39,7 +40,17 @@ try {
   await phone.goto(server.url);
   await waitForFrames(phone, 10);
   await phone.screenshot({ path: `${docs}web-phone.png` });
-  console.log(`wrote ${docs}web-page.png and ${docs}web-phone.png`);
+
+  // Mars followed at a million times real time, its About panel open.
+  const about = await browser.newPage();
+  await about.setViewport({ width: 1060, height: 1180 });
+  await about.goto(server.url);
+  await waitForFrames(about, 10);
+  for (const key of [']', ']', ']', ']', ']', ']', '$', "'", "'"]) await about.keyboard.press(key);
+  await about.click('#show-about');
+  await new Promise((resolve) => setTimeout(resolve, 1500));
+  await (await about.$('#about')).screenshot({ path: `${docs}web-about.png` });
+  console.log(`wrote ${docs}web-page.png, ${docs}web-phone.png and ${docs}web-about.png`);
 } finally {
   await browser.close();
   server.close();

@@ -5,25 +5,26 @@
 // drawing order leaves a name out rather than on the wrong globe.
 #include "web/body_anchors.h"
 
+#include <cmath>
+
 #include "model/scene_state.h"
 #include "web/gl_immediate_state.h"
 
 namespace {
 
-struct NamedGlobe {
-    int slot;
-    int entry;  // -1: the slot's star; else the entry of its moon list
-};
-
-constexpr NamedGlobe namedGlobes[namedBodies] = {
-    {0, -1}, {1, 0}, {2, 0}, {3, 0}, {3, 1}, {4, 0}, {4, 1},
-    {4, 2},  {5, 0}, {6, 0}, {7, 0}, {8, 0}, {9, 0}, {9, 1},
-};
-
 constexpr int globesBeforeMoons = 3;  // level marker, star, planet marker
 
 double anchors[bodyAnchorNumbers];
 int globesDrawn = 0;  // globes drawn so far in the frame being recorded
+
+// Each body's globe centre in eye space (km): the frame being recorded's, and the last frame's
+// handed to the page. The view is a rotation and a translation, so distances are the scene's.
+struct Centres {
+    double at[namedBodies][3];
+    bool drawn[namedBodies];
+};
+Centres recording;
+Centres handed;
 
 // The radius the frame gives the body's globe, as it reaches glutWireSphere.
 double expectedRadius(const NamedGlobe& body) {
@@ -45,13 +46,7 @@ int bodyAt(int index) {
             if (k != 1 && k < globesBeforeMoons) {
                 return -1;  // a marker
             }
-            const int entry = k == 1 ? -1 : k - globesBeforeMoons;
-            for (int body = 0; body < namedBodies; ++body) {
-                if (namedGlobes[body].slot == slot && namedGlobes[body].entry == entry) {
-                    return body;
-                }
-            }
-            return -1;
+            return namedBody(slot, k == 1 ? -1 : k - globesBeforeMoons);
         }
         first += globes;
     }
@@ -59,6 +54,15 @@ int bodyAt(int index) {
 }
 
 }  // namespace
+
+int namedBody(int slot, int entry) {
+    for (int body = 0; body < namedBodies; ++body) {
+        if (namedGlobes[body].slot == slot && namedGlobes[body].entry == entry) {
+            return body;
+        }
+    }
+    return -1;
+}
 
 void noteGlobe(double radius) {
     const int body = bodyAt(globesDrawn++);
@@ -74,6 +78,10 @@ void noteGlobe(double radius) {
     a[1] = p[1] * t[0] + p[5] * t[1] + p[9] * t[2] + p[13] * t[3];
     a[2] = p[3] * t[0] + p[7] * t[1] + p[11] * t[2] + p[15] * t[3];
     a[3] = 1;
+    for (int i = 0; i < 3; ++i) {
+        recording.at[body][i] = t[i];
+    }
+    recording.drawn[body] = true;
 }
 
 const double* bodyAnchors() {
@@ -89,7 +97,19 @@ const double* bodyAnchors() {
 
 void startBodyAnchors() {
     globesDrawn = 0;
+    handed = recording;
     for (int body = 0; body < namedBodies; ++body) {
         anchors[4 * body + 3] = 0;
+        recording.drawn[body] = false;
     }
+}
+
+double drawnDistance(int a, int b) {
+    if (a < 0 || b < 0 || a >= namedBodies || b >= namedBodies || !handed.drawn[a] ||
+        !handed.drawn[b]) {
+        return -1;
+    }
+    const double* p = handed.at[a];
+    const double* q = handed.at[b];
+    return std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]);
 }

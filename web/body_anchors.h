@@ -9,6 +9,20 @@
 // Pluto and Charon, in that order.
 inline constexpr int namedBodies = 14;
 
+struct NamedGlobe {
+    int slot;
+    int entry;  // -1: the slot's star; else the entry of its moon list
+};
+
+// Where each named body is in the scene's records.
+inline constexpr NamedGlobe namedGlobes[namedBodies] = {
+    {0, -1}, {1, 0}, {2, 0}, {3, 0}, {3, 1}, {4, 0}, {4, 1},
+    {4, 2},  {5, 0}, {6, 0}, {7, 0}, {8, 0}, {9, 0}, {9, 1},
+};
+
+// The named body of slot `slot`'s star (entry -1) or moon-list entry, or -1.
+int namedBody(int slot, int entry);
+
 // Per body: clip x, y and w of the globe's centre, then 1 if its globe was drawn in the frame
 // (else 0, and the three numbers mean nothing); after the last body, the index of the body the
 // camera follows, or -1.
@@ -22,3 +36,7 @@ const double* bodyAnchors();
 
 // Starts the next frame's anchors, once the page has read this frame's.
 void startBodyAnchors();
+
+// The distance in km between two named bodies' globe centres in the last frame handed to the
+// page, as that frame drew them; -1 where either was not drawn.
+double drawnDistance(int a, int b);

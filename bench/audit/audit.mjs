@@ -5,10 +5,12 @@
 // of the medians and the axe violations.
 //
 //   (cd bench/audit && npm ci)   # Lighthouse 12.2.3 and axe-core, apart from the tests' npm ci
-//   node bench/audit/audit.mjs SITE_DIR [--runs N] [--language TAG]
+//   node bench/audit/audit.mjs SITE_DIR [--runs N] [--language TAG] [--click SELECTOR]
 //
 // --runs 0 leaves Lighthouse out: axe-core alone, for instance over every language in turn.
 // --language gives the browser that language (ar: the page in Arabic, right to left).
+// --click clicks that element once the program runs, before axe-core looks at the page
+// (#show-about: with the About panel open).
 // CHROME_PATH names another Chromium (default /usr/bin/chromium). Run it on an otherwise idle
 // machine: Lighthouse's performance score follows the CPU time the page gets.
 import { spawn } from 'node:child_process';
@@ -26,8 +28,10 @@ const args = process.argv.slice(2);
 const site = args[0];
 const runs = args.includes('--runs') ? Number(args[args.indexOf('--runs') + 1]) : 3;
 const language = args.includes('--language') ? args[args.indexOf('--language') + 1] : null;
+const click = args.includes('--click') ? args[args.indexOf('--click') + 1] : null;
 if (!site) {
-  console.error('usage: node bench/audit/audit.mjs SITE_DIR [--runs N] [--language TAG]');
+  console.error('usage: node bench/audit/audit.mjs SITE_DIR [--runs N] [--language TAG] ' +
+    '[--click SELECTOR]');
   process.exit(2);
 }
 const categories = ['accessibility', 'best-practices', 'seo', 'performance'];
@@ -76,6 +80,11 @@ async function axeRun(url) {
     const browser = await puppeteer.connect({ browserURL: `http://127.0.0.1:${chrome.port}` });
     const page = await browser.newPage();
     await page.goto(url, { waitUntil: 'load' });
+    if (click) {
+      await page.waitForFunction(() => window.Module && Module.calledRun, { timeout: 60000 });
+      await page.click(click);
+      await new Promise((resolve) => setTimeout(resolve, 500));
+    }
     await page.addScriptTag({ content: readFileSync(join(here, 'node_modules', 'axe-core',
       'axe.min.js'), 'utf8') });
     const violations = await page.evaluate(async () => (await axe.run(document))
@@ -105,7 +114,8 @@ try {
     if (failed.length > 0) console.log(`  failed audits: ${failed.join(', ')}`);
   }
   const violations = await axeRun(server.url);
-  console.log(`axe-core: ${violations.length} violation(s)`);
+  console.log(`axe-core${click ? ` after a click on ${click}` : ''}: ${violations.length} ` +
+    'violation(s)');
   for (const violation of violations) console.log(`  ${violation}`);
 } finally {
   server.stop();

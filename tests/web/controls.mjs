@@ -11,6 +11,12 @@
 //                           name.png in the out folder, its path to "pictures" (any engine)
 //   {"save": "name"}        clicks #save and waits for the file it downloads (Chromium); its
 //                           path and suggested name go to "saved"
+//   {"about": "name"}       the About panel: whether it shows, its label, heading, facts (label
+//                           and value pairs), live line and drift sentence; the model time
+//                           elapsed, each named body's distance from the Earth as the program
+//                           gives it, how often the live line has been rewritten, the page's
+//                           clock (ms), the Sun's speed and, with "number": N, N as Intl formats
+//                           them in the page's language; to "about"
 import fs from 'node:fs';
 import path from 'node:path';
 
@@ -32,6 +38,32 @@ function readElements(selectors) {
   return found;
 }
 
+function readAbout(number) {
+  const panel = document.getElementById('about');
+  const live = document.querySelector('#about-now dd');
+  if (!window.aboutRewrites) {
+    window.aboutRewrites = 0;
+    new MutationObserver(() => { window.aboutRewrites += 1; })
+      .observe(live, { childList: true, characterData: true, subtree: true });
+  }
+  const text = (selector) => document.querySelector(selector).textContent;
+  return { shown: panel.checkVisibility(), tag: panel.tagName,
+    label: document.getElementById(panel.getAttribute('aria-labelledby'))?.textContent ?? null,
+    live: panel.querySelector('[aria-live]')?.getAttribute('aria-live') ?? null,
+    title: text('#about-title'), what: text('#about-what'),
+    facts: Array.from(document.querySelectorAll('#about-facts dt'),
+      (dt) => [dt.textContent, dt.nextElementSibling.textContent]),
+    now: live.textContent, nowShown: live.checkVisibility(), drift: text('#about-drift'),
+    others: Array.from(document.querySelectorAll('#about-others button'), (b) => b.textContent),
+    elapsed: Module._webStatus(1),
+    fromEarth: Array.from({ length: 14 }, (_, body) => Module._webFromEarth(body, 0)),
+    rewrites: window.aboutRewrites, at: performance.now(),
+    intl: number === undefined ? null
+      : new Intl.NumberFormat(document.documentElement.lang).format(number),
+    speed: new Intl.NumberFormat(document.documentElement.lang, { style: 'unit',
+      unit: 'kilometer-per-second', unitDisplay: 'short' }).format(241.35) };
+}
+
 function readNameBoxes() {
   const canvas = document.getElementById('canvas').getBoundingClientRect();
   return Array.from(document.querySelectorAll('#names-layer [data-body]'))
@@ -49,11 +81,15 @@ export function controlActions({ page, browser, result, out }) {
   result.nameBoxes = {};
   result.saved = {};
   result.pictures = {};
+  result.about = {};
   let downloads = null;
   return {
     tap: (action) => page.tap(action.tap),
     elements: async (action) => {
       result.elements[action.elements] = await page.evaluate(readElements, action.selectors);
+    },
+    about: async ({ about: name, number }) => {
+      result.about[name] = await page.evaluate(readAbout, number);
     },
     nameBoxes: async ({ nameBoxes: name }) => {
       result.nameBoxes[name] = await page.evaluate(readNameBoxes);

@@ -4,14 +4,18 @@
 // fields the status line reads and where each named body's globe centre is in eye space (x, y, z
 // in km; the camera looks along -z). The GL calls go to the tests' recording stand-in, which
 // keeps the matrices as GL would; a globe is known by its radius, which the scene gives it.
+// SECONDS, if given, moves every body on by that much model time in one step before the frame,
+// as the page's ticks have moved it by the time it reports as elapsed.
 //
-//   state_after_keys KEYS
+//   state_after_keys KEYS [SECONDS]
 #include <cstdio>
+#include <cstdlib>
 
 #include "camera/input.h"
 #include "model/init_scene.h"
 #include "model/scene_state.h"
 #include "render/frame.h"
+#include "sim/advance.h"
 #include "tests/support/gl_recorder.h"
 
 namespace {
@@ -63,13 +67,20 @@ void printBodies() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: state_after_keys KEYS\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: state_after_keys KEYS [SECONDS]\n");
         return 2;
     }
     initScene();
     for (const char* key = argv[1]; *key != '\0'; ++key) {
         onKeyboard(static_cast<unsigned char>(*key), 0, 0);
+    }
+    if (argc == 3) {
+        scene.frameStep = std::strtod(argv[2], nullptr);
+        for (int slot = 0; slot < scene.slotCount; ++slot) {
+            advanceStar(slot);
+            advancePlanet(slot);
+        }
     }
     glrec::reset();
     displayFrame();

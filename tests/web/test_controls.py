@@ -1,16 +1,21 @@
 """The picture's controls in headless Chromium: Pause stops the model's clock and nothing else,
-full screen keeps the status line and the controls on the picture's edge with the keys in a tray,
-and Save picture downloads the picture as shown at the canvas's full resolution.
+full screen keeps the status line and the controls on the picture's edge with the keys in a tray
+and the About panel clear of the picture's centre, Save picture downloads the picture as shown at
+the canvas's full resolution, and the About panel gives the model's facts, the Earth's distance
+as the program draws it, live while time runs, in the page's language.
 
     /usr/bin/python3 tests/web/test_controls.py --binary build/tessaloran --site SITE_DIR \
         --state STATE_AFTER_KEYS --artefacts DIR
 """
 
+import math
 import os
 import re
 
 import test_web
-from test_web import BODIES, BOUND_KEYS, UNITS, BrowserCase, browse, picture, web_capture
+from test_languages import LanguageTest
+from test_web import (BODIES, BOUND_KEYS, UNITS, BrowserCase, browse, desktop_state, picture,
+                      web_capture)
 
 SCALE = 1_000_000  # the time scale after six presses of "]"
 
@@ -99,8 +104,9 @@ class ControlsTest(BrowserCase):
         same_picture(self, picture.Capture(image), shots["later"], web["nameBoxes"]["later"], 2)
 
     def test_full_screen_keeps_the_controls_on_the_edge_and_the_keys_in_a_tray(self):
-        band = ["#status", "#fullscreen", "#pause", "#names", "#save", "#show-keys"]
+        band = ["#status", "#fullscreen", "#pause", "#names", "#save", "#show-keys", "#show-about"]
         keys = ['button[data-key="%d"]' % key for key in sorted(BOUND_KEYS)]
+        about = ["#about", "#show-about", "#close-about", "#about-others button"]
         # A phone on its side: the smallest screen that the band must leave the centre of. The
         # page is opened from its folder and draws on its canvas itself, as where workers cannot
         # draw.
@@ -114,7 +120,9 @@ class ControlsTest(BrowserCase):
             {"tap": "#show-keys"}, {"wait": 300},
             {"elements": "tray", "selectors": ["#tray", "#show-keys"] + keys},
             {"tapButton": 93}, {"tapButton": 35},
-            {"tap": "#show-keys"}, {"wait": 300}, {"tap": "#pause"}, {"wait": 600},
+            {"tap": "#show-keys"}, {"wait": 300}, {"tap": "#show-about"}, {"wait": 400},
+            {"elements": "about", "selectors": about}, {"tap": "#close-about"},
+            {"tap": "#pause"}, {"wait": 600},
             {"elements": "closed", "selectors": ["#tray", "#pause", "#status"]},
             {"tap": "#fullscreen"}, {"wait": 800}, {"probe": "back"},
             {"elements": "back", "selectors": band + ["#tray"]},
@@ -148,6 +156,26 @@ class ControlsTest(BrowserCase):
             self.assertGreaterEqual(found["fontSize"], 16, selector)
         stream = "".join(m["text"] + "\n" for m in web["console"])
         self.assertEqual(re.findall(r"key pressed = (\d+)", stream), ["93", "35"])
+        # The About panel on the Earth: on the screen above the band, its buttons 44 px targets
+        # that took no focus, and the picture's centre clear of it.
+        about = elements["about"]
+        self.assertTrue(about["#about"]["shown"] and inside(about["#about"]["box"], width, height))
+        left, top, right, bottom = about["#about"]["box"]
+        self.assertTrue(right < width / 2 - 20 or left > width / 2 + 20 or
+                        bottom < height / 2 - 20, about["#about"]["box"])
+        self.assertLessEqual(bottom, about["#show-about"]["box"][1])
+        # Close shows whole in the panel's top row, not cut off by it.
+        close = about["#close-about"]["box"]
+        self.assertTrue(left <= close[0] and close[2] <= right and close[3] <= top + 60, close)
+        for selector in about:
+            # The moons' buttons may be scrolled to, below the facts.
+            if selector != "#about-others button":
+                self.assertTrue(inside(about[selector]["box"], width, height), selector)
+            self.assertFalse(about[selector]["focused"], selector)
+            if selector != "#about":
+                box = about[selector]["box"]
+                self.assertGreaterEqual(min(box[2] - box[0], box[3] - box[1]), 44, selector)
+        self.assertEqual(about["#about-others button"]["text"], "Moon")
         closed = elements["closed"]
         self.assertFalse(closed["#tray"]["shown"])
         self.assertEqual((closed["#pause"]["pressed"], closed["#pause"]["focused"]),
@@ -166,6 +194,64 @@ class ControlsTest(BrowserCase):
         self.assertEqual(list(image.size), back["buffer"])
         same_picture(self, picture.Capture(image), web_capture(web, "back"), web["nameBoxes"]["back"],
                      1)
+
+    def test_about_gives_the_models_facts_and_the_drawn_distance_from_the_earth(self):
+        # Paused at once; the Earth followed and zoomed in, so the Moon's name shows apart from
+        # the Earth's; then Mars followed. Then time runs a million times faster; then German
+        # and Arabic.
+        web = browse(self.name, [{"click": "#pause"}, {"key": "Shift+3"}] + [{"key": "z"}] * 20 +
+                     [{"wait": 1000}, {"clickName": ["Moon"]}, {"wait": 300}, {"about": "moon"},
+                      {"key": "Shift+4"}, {"wait": 400}, {"about": "mars"}, {"wait": 1000},
+                      {"about": "stood"}, {"click": "#pause"}] + [{"key": "]"}] * 6 +
+                     [{"wait": 500}, {"about": "running"}, {"wait": 2000}, {"about": "ran"},
+                      {"select": "#language", "value": "de"}, {"wait": 400},
+                      {"words": "de"}, {"about": "de", "number": 227900000},
+                      {"select": "#language", "value": "ar"}, {"wait": 400},
+                      {"words": "ar"}, {"about": "ar", "number": 227900000}])
+        self.assertClean(web)
+        about = web["about"]
+        # A moon's name shows its facts, in a labelled region that announces them.
+        moon = about["moon"]
+        self.assertEqual(web["clicked"], "Moon")
+        self.assertEqual((moon["shown"], moon["tag"], moon["label"], moon["live"]),
+                         (True, "SECTION", "About: Moon", "polite"))
+        self.assertEqual(moon["what"], "the Earth's moon")
+        self.assertIn(["Distance from its planet", "384,400 km"], moon["facts"])
+        # Following Mars shows Mars: the model's figures, worded by Intl.
+        mars = dict(about["mars"]["facts"])
+        self.assertEqual(about["mars"]["what"], "the fourth planet from the Sun")
+        self.assertEqual(mars["Distance from the Sun"], "227,900,000 km (1.523 AU)")
+        self.assertEqual(mars["Year (once round the Sun)"], "686.98 days")
+        self.assertEqual(mars["Light from the Sun takes"], "12 min 40 sec")
+        self.assertIn("183,472 km", about["mars"]["drift"])
+        # The live distance is the one between the globe centres the desktop program draws after
+        # the same keys and model time, and its light time; it stands while paused.
+        elapsed = about["mars"]["elapsed"]
+        centres = desktop_state("#" + "z" * 20 + "$", elapsed)["bodies"]
+        drawn = math.dist(centres["Earth"], centres["Mars"])
+        self.assertAlmostEqual(about["mars"]["fromEarth"][5], drawn, delta=0.01)
+        self.assertEqual(about["mars"]["now"], "%s km; light or a radio signal takes %d min %d sec"
+                         % ("{:,}".format(round(drawn)), *divmod(round(drawn / 299792.458), 60)))
+        stood = about["stood"]
+        self.assertEqual((stood["elapsed"], stood["now"], stood["rewrites"]),
+                         (elapsed, about["mars"]["now"], about["mars"]["rewrites"]))
+        # Running, it changes at least four times a second.
+        running, ran = about["running"], about["ran"]
+        self.assertNotEqual(running["fromEarth"][5], about["mars"]["fromEarth"][5])
+        self.assertNotEqual(ran["now"], running["now"])
+        seconds = (ran["at"] - running["at"]) / 1000
+        self.assertGreaterEqual(ran["rewrites"] - running["rewrites"], math.floor(4 * seconds) - 1)
+        # In German and Arabic: no English left, numbers grouped as Intl groups them there.
+        for language, direction in (("de", "ltr"), ("ar", "rtl")):
+            said = about[language]
+            # The Sun's speed in km/s as Intl writes it, whose "s" is no English word.
+            words = dict(web["words"][language])
+            words["text"] = words["text"].replace(said["speed"], " ")
+            LanguageTest.assertInLanguage(self, words, language, direction)
+            self.assertIn(said["intl"], " ".join(value for _, value in said["facts"]), language)
+            if language == "de":
+                self.assertNotIn("227,900,000", str(said["facts"]))
+            self.assertTrue(said["now"], language)
 
 
 if __name__ == "__main__":

@@ -2,7 +2,7 @@
 at device pixel ratio 2 with the picture drawn in a worker: each name shown sits where the
 desktop program's state after the same keys (tests/web/state_after_keys) draws its globe's
 centre; a body behind the camera has no name, nor has one crowded out by a name that goes first;
-a planet's name is its follow key, a moon's is not a control; in full screen the names keep to
+a planet's name is its follow key, a moon's shows its facts; in full screen the names keep to
 the globes of the larger picture; the Names button hides the names
 and leaves the canvas's pixels as they were, and the choice outlives a reload.
 
@@ -17,7 +17,6 @@ from test_web import BrowserCase, browse, desktop_state, picture, pressed_codes,
 
 BODIES = ["Sun", "Mercury", "Venus", "Earth", "Moon", "Mars", "Phobos", "Deimos", "Jupiter",
           "Saturn", "Uranus", "Neptune", "Pluto", "Charon"]
-MOONS = {"Moon", "Phobos", "Deimos", "Charon"}
 # Puppeteer's names for the key bytes below.
 KEY_NAMES = {"#": "Shift+3", "'": "'", "x": "x", "z": "z"}
 # At 1x, so the page's bodies stand where the desktop's do. The Earth followed with its globe 100
@@ -92,9 +91,10 @@ class NamesTest(BrowserCase):
         self.assertLessEqual({"Earth", "Moon"}, shown)
         self.assertGreater(len(behind), 5)
 
-        # Only the Sun's and the planets' names take the pointer.
+        # Every name takes the pointer: the Sun's and the planets' follow, the moons' show their
+        # facts (the About panel's test clicks one).
         for body, label in names["far"]["labels"].items():
-            self.assertEqual(label["pointer"], "none" if body in MOONS else "auto", body)
+            self.assertEqual(label["pointer"], "auto", body)
         # The click pressed the planet's follow key, after the keys pressed before it.
         stream = "".join(m["text"] + "\n" for m in web["console"] if m["load"] == 1)
         self.assertIn(web["clicked"], ("Mars", "Venus", "Mercury"))

@@ -73,10 +73,11 @@ def status_actions():
             [{"wait": 600}, {"status": "after"}])
 
 
-def desktop_state(keys):
-    """The desktop program's state after the key bytes `keys`."""
-    run = subprocess.run([STATE_AFTER_KEYS, keys], capture_output=True, text=True, check=True,
-                         timeout=30)
+def desktop_state(keys, seconds=None):
+    """The desktop program's state after the key bytes `keys` (and `seconds` of model time)."""
+    extra = [] if seconds is None else [repr(seconds)]
+    run = subprocess.run([STATE_AFTER_KEYS, keys] + extra, capture_output=True, text=True,
+                         check=True, timeout=30)
     return json.loads(run.stdout.splitlines()[-1])
 
 

@@ -9,9 +9,10 @@
 // where it would overlap a name placed before it: the Sun's first, then the followed body's, the
 // planets', the moons'. Each frame places them afresh, so a name left out comes back as soon as
 // there is room. A click or tap on the Sun's or a planet's name presses that body's on-screen
-// follow key; a moon's name is text only. The Names button (#names) shows and hides the layer;
-// the choice is kept in localStorage. The names are in the page's language (i18n.js); each keeps
-// its English name in data-body.
+// follow key; on a moon's name (moons cannot be followed) it shows the moon's facts in the About
+// panel (about.js, through window.showBodyFacts). The Names button (#names) shows and hides the
+// layer; the choice is kept in localStorage. The names are in the page's language (i18n.js); each
+// keeps its English name in data-body.
 'use strict';
 
 (function () {
@@ -25,8 +26,10 @@
     ['Mars', 36], ['Phobos', null], ['Deimos', null], ['Jupiter', 37], ['Saturn', 94],
     ['Uranus', 38], ['Neptune', 42], ['Pluto', 40], ['Charon', null]];
   const count = bodies.length;
+  // The bodies' message names (body.earth), in the program's order of named bodies, for about.js.
+  window.namedBodies = bodies.map(([name]) => name.toLowerCase());
 
-  const labels = bodies.map(([name, key]) => {
+  const labels = bodies.map(([name, key], body) => {
     const label = document.createElement('span');
     label.dataset.body = name;
     if (key !== null) {
@@ -35,6 +38,10 @@
       // Keeps the focus where it is, as the on-screen keys do.
       label.addEventListener('mousedown', (event) => event.preventDefault());
       label.addEventListener('click', () => followKey.click());
+    } else {
+      label.className = 'about';
+      label.addEventListener('mousedown', (event) => event.preventDefault());
+      label.addEventListener('click', () => window.showBodyFacts(body));
     }
     layer.appendChild(label);
     return label;
