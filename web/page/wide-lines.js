@@ -10,11 +10,13 @@
 // that reaches behind the eye is cut at the near plane in clip coordinates before the division
 // by w, which would otherwise turn its far end round.
 //
-// makeWideLines(gl) returns null where the browser lacks instanced drawing (WebGL 1's
-// ANGLE_instanced_arrays, which every engine here has), else
-//   { use(), draw(mode, first, count), halfWidth, viewport }: use() sets up the program and the
-// attributes, after which each draw() takes one recorded primitive (GL_LINES, GL_LINE_STRIP or
-// GL_LINE_LOOP) from the bound vertex buffer at the width and viewport set before.
+// makeWideLines(gl), called with the frame's vertex buffer bound, returns null where the browser
+// lacks instanced drawing (WebGL 1's ANGLE_instanced_arrays, which every engine here has), else
+//   use(width, viewport)     takes over the program and the attributes for a frame's lines
+//                            `width` device pixels wide in the viewport [x, y, width, height]
+//   draw(mode, first, count) draws one recorded primitive (GL_LINES, GL_LINE_STRIP or
+//                            GL_LINE_LOOP) from the bound vertex buffer
+//   release()                gives the attributes back as the one-pixel drawing has them
 // Like makeDrawing it is part of the drawing worker's source, so it uses nothing from outside.
 'use strict';
 
