@@ -78,9 +78,7 @@ void main() {
       for (let k = 0; k + 2 < p.length; k += 3) gl.drawArrays(p[k], p[k + 1], p[k + 2]);
       return;
     }
-    wide.use(frame.lineWidth, frame.viewport);
-    for (let k = 0; k + 2 < p.length; k += 3) wide.draw(p[k], p[k + 1], p[k + 2]);
-    wide.release();
+    wide(frame);
     gl.useProgram(program);
     gl.vertexAttribPointer(0, 4, gl.FLOAT, false, 20, 0);
     gl.vertexAttribPointer(1, 4, gl.UNSIGNED_BYTE, true, 20, 16);
