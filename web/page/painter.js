@@ -50,7 +50,8 @@ void main() {
   gl.bindAttribLocation(program, 1, 'colour');
   gl.linkProgram(program);
   gl.useProgram(program);
-  gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+  const lines = gl.createBuffer();
+  gl.bindBuffer(gl.ARRAY_BUFFER, lines);
   gl.enableVertexAttribArray(0);
   gl.vertexAttribPointer(0, 4, gl.FLOAT, false, 20, 0);
   gl.enableVertexAttribArray(1);
@@ -68,20 +69,21 @@ void main() {
     }
     gl.viewport(...frame.viewport);
     if (frame.clear) gl.clear(gl.COLOR_BUFFER_BIT);
+    if (wide && frame.lineWidth > 1) {
+      wide(frame);
+      gl.useProgram(program);
+      gl.bindBuffer(gl.ARRAY_BUFFER, lines);
+      gl.vertexAttribPointer(0, 4, gl.FLOAT, false, 20, 0);
+      gl.vertexAttribPointer(1, 4, gl.UNSIGNED_BYTE, true, 20, 16);
+      return;
+    }
     if (frame.vertices.byteLength > capacity) {
       capacity = Math.max(frame.vertices.byteLength, 2 * capacity);
       gl.bufferData(gl.ARRAY_BUFFER, capacity, gl.STREAM_DRAW);
     }
     if (frame.vertices.byteLength > 0) gl.bufferSubData(gl.ARRAY_BUFFER, 0, frame.vertices);
     const p = frame.primitives;
-    if (!wide || !(frame.lineWidth > 1)) {
-      for (let k = 0; k + 2 < p.length; k += 3) gl.drawArrays(p[k], p[k + 1], p[k + 2]);
-      return;
-    }
-    wide(frame);
-    gl.useProgram(program);
-    gl.vertexAttribPointer(0, 4, gl.FLOAT, false, 20, 0);
-    gl.vertexAttribPointer(1, 4, gl.UNSIGNED_BYTE, true, 20, 16);
+    for (let k = 0; k + 2 < p.length; k += 3) gl.drawArrays(p[k], p[k + 1], p[k + 2]);
   };
 }
 
