@@ -1,6 +1,7 @@
-// Makes the README's two pictures of the browser page from the real site in headless Chromium:
-// docs/web-page.png in a desktop browser window and docs/web-phone.png on a 390 x 844 phone
-// screen with touch. Run after scripts/web.sh --out SITE_DIR:
+// Makes the README's three pictures of the browser page from the real site in headless Chromium:
+// docs/web-page.png in a desktop browser window, docs/web-phone.png on a 390 x 844 phone screen
+// with touch, and docs/web-full-screen.png in full screen on a 1280 x 720 projector with the
+// lines 3 px wide. Run after scripts/web.sh --out SITE_DIR:
 //
 //   node scripts/web-pictures.mjs SITE_DIR
 import { fileURLToPath } from 'node:url';
@@ -39,7 +40,20 @@ try {
   await phone.goto(server.url);
   await waitForFrames(phone, 10);
   await phone.screenshot({ path: `${docs}web-phone.png` });
-  console.log(`wrote ${docs}web-page.png and ${docs}web-phone.png`);
+
+  // The same scene as the first, in full screen (headless Chromium's screen is its window).
+  const projector = await browser.newPage();
+  await projector.setViewport({ width: 1280, height: 720 });
+  await projector.goto(server.url);
+  await waitForFrames(projector, 10);
+  await projector.select('#line-width', '3');
+  await projector.click('#fullscreen');
+  for (const key of [']', ']', ']', ']', ']', ']', '#', "'", "'", ...'x'.repeat(26), 'w']) {
+    await projector.keyboard.press(key);
+  }
+  await new Promise((resolve) => setTimeout(resolve, 1500));
+  await projector.screenshot({ path: `${docs}web-full-screen.png` });
+  console.log(`wrote ${docs}web-page.png, ${docs}web-phone.png and ${docs}web-full-screen.png`);
 } finally {
   await browser.close();
   server.close();
