@@ -174,7 +174,8 @@ try {
   console.log('|---|---|---|---|---|---|');
   for (const r of results) {
     const share = r.share === undefined ? '' : ` (${r.share.toFixed(2)} of 1 px)`;
-    console.log(`| ${r.name} | ${r.fps.toFixed(1)}${share} | ${r.codeMs.toFixed(2)} ms | ${r.drawingMs.toFixed(2)} ms | ${r.namesMs.toFixed(3)} ms | ${r.vertices} |`);
+    console.log(`| ${r.name} | ${r.fps.toFixed(1)}${share} | ${r.codeMs.toFixed(2)} ms | ` +
+        `${r.drawingMs.toFixed(2)} ms | ${r.namesMs.toFixed(3)} ms | ${r.vertices} |`);
   }
   console.log(`load average (1 min) ${loadAtStart.toFixed(2)} at the start, ` +
       `${loadavg()[0].toFixed(2)} at the end`);

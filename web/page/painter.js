@@ -2,10 +2,11 @@
 // vertices already in clip coordinates (x, y, z, w as floats, then four colour bytes: 20 bytes
 // each), its primitives as (mode, first, count) triples drawn from them, the viewport, whether
 // the frame was cleared, and the clip coordinates of the bodies' globe centres in that frame
-// (web/body_anchors.h), and the lines' width in device pixels: at 1 they are drawn as GL_LINES,
-// wider as triangles (wide-lines.js). When a frame's picture is shown, `window.onPictureShown` (names.js) gets
-// that frame's anchors, viewport and drawing-buffer size, so that what is placed over the picture
-// keeps to the picture on screen, also when the worker's picture comes a frame or two late.
+// (web/body_anchors.h); the painter adds the lines' width in device pixels: at 1 they are drawn
+// as GL_LINES, wider as triangles (wide-lines.js). When a frame's picture is shown,
+// `window.onPictureShown` (names.js) gets that frame's anchors, viewport and drawing-buffer size,
+// so that what is placed over the picture keeps to the picture on screen, also when the worker's
+// picture comes a frame or two late.
 //
 // Where the browser gives a worker WebGL, the drawing happens in a worker, and each finished
 // picture comes back as an ImageBitmap that the canvas shows ("bitmaprenderer"): the page's own
