@@ -1,7 +1,10 @@
 // Measures the browser build in Debian's Chromium, headless, drawing with SwiftShader WebGL: the
 // rate of frames shown, the CPU time of the WebAssembly frame code and of placing the bodies'
 // names over each picture shown (names.js) in the start, 100-shell, heaviest and names-moving
-// scenes, the time to the first frame shown, and the site's size. Prints one table.
+// scenes, the time to the first frame shown, and the site's size. Prints one table. The start and
+// 100-shell scenes are measured with the lines 1 and 3 CSS px wide (#line-width) in the same run,
+// their blocks taking turns, so that a machine's load falls on both widths alike; the table gives
+// width 3's frame rate as a share of width 1's.
 //
 //   node bench/web_bench.mjs SITE_DIR [--seconds N] [--rounds N]
 //
@@ -14,6 +17,7 @@
 //   names moving  then zoomed out until the Sun and the inner planets are in view, at 10^6 times
 //             real time, so that names move at every frame.
 import { readdirSync, statSync } from 'node:fs';
+import { loadavg } from 'node:os';
 import { join } from 'node:path';
 import { launchChromium, serveSite } from '../tests/web/chromium.mjs';
 
@@ -31,6 +35,12 @@ if (!site) {
 }
 
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+
+// Draws the lines `width` CSS px wide, as the control does, from the next frame on.
+async function chooseLineWidth(page, width) {
+  await page.select('#line-width', String(width));
+  await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => resolve())));
+}
 
 // Counts frames and sums the frame code's milliseconds over one block, inside the page.
 async function measureBlock(page) {
@@ -71,6 +81,7 @@ async function liveVertices(page) {
   return page.evaluate(() => Module._webFrameCount(0));
 }
 
+const loadAtStart = loadavg()[0];
 const server = await serveSite(site);
 const browser = await launchChromium();
 try {
@@ -105,22 +116,37 @@ try {
   });
 
   const results = [];
+  const summary = (name, blocks) => ({
+    name,
+    fps: median(blocks.map((b) => b.fps)),
+    codeMs: median(blocks.map((b) => b.codeMs)),
+    drawingMs: median(blocks.map((b) => b.drawingMs)),
+    namesMs: median(blocks.map((b) => b.namesMs)),
+    vertices: blocks[blocks.length - 1].vertices,
+  });
   const measure = async (name) => {
     const blocks = [];
     for (let r = 0; r < rounds; r += 1) {
       blocks.push(await measureBlock(page));
     }
-    results.push({
-      name,
-      fps: median(blocks.map((b) => b.fps)),
-      codeMs: median(blocks.map((b) => b.codeMs)),
-      drawingMs: median(blocks.map((b) => b.drawingMs)),
-      namesMs: median(blocks.map((b) => b.namesMs)),
-      vertices: blocks[blocks.length - 1].vertices,
-    });
+    results.push(summary(name, blocks));
+  };
+  // The scene at lines 1 and 3 px wide, a block of each in turn, back at 1 px after.
+  const measureWidths = async (name) => {
+    const blocks = { 1: [], 3: [] };
+    for (let r = 0; r < rounds; r += 1) {
+      for (const width of [1, 3]) {
+        await chooseLineWidth(page, width);
+        blocks[width].push(await measureBlock(page));
+      }
+    }
+    await chooseLineWidth(page, 1);
+    const [thin, wide] = [summary(name, blocks[1]), summary(`${name}, lines 3 px`, blocks[3])];
+    wide.share = wide.fps / thin.fps;
+    results.push(thin, wide);
   };
 
-  await measure('start');
+  await measureWidths('start');
   // At 1000 times real time a shell is born every 60 ms and lives 6 s: the shells fill up.
   await press(page, ']', 3);
   const fillStart = Date.now();
@@ -132,7 +158,7 @@ try {
     before = now;
   }
   await press(page, '[', 3);
-  await measure('100 live light shells');
+  await measureWidths('100 live light shells');
   await press(page, "'", 4);
   await press(page, '#');
   await press(page, '+', 12);
@@ -147,8 +173,12 @@ try {
   console.log('| Scene | fps | Frame code, CPU | Handing to the painter | Placing the names | Vertices |');
   console.log('|---|---|---|---|---|---|');
   for (const r of results) {
-    console.log(`| ${r.name} | ${r.fps.toFixed(1)} | ${r.codeMs.toFixed(2)} ms | ${r.drawingMs.toFixed(2)} ms | ${r.namesMs.toFixed(3)} ms | ${r.vertices} |`);
+    const share = r.share === undefined ? '' : ` (${r.share.toFixed(2)} of 1 px)`;
+    console.log(`| ${r.name} | ${r.fps.toFixed(1)}${share} | ${r.codeMs.toFixed(2)} ms | ` +
+        `${r.drawingMs.toFixed(2)} ms | ${r.namesMs.toFixed(3)} ms | ${r.vertices} |`);
   }
+  console.log(`load average (1 min) ${loadAtStart.toFixed(2)} at the start, ` +
+      `${loadavg()[0].toFixed(2)} at the end`);
   console.log(`first frame ${firstFrameMs.toFixed(0)} ms after navigation start; ` +
       `site ${(siteBytes / 1024).toFixed(0)} KiB`);
 } finally {

@@ -1,6 +1,7 @@
 // Makes the README's pictures of the browser page from the real site in headless Chromium:
 // docs/web-page.png in a desktop browser window, docs/web-phone.png on a 390 x 844 phone screen
-// with touch, and docs/web-about.png, the About panel on Mars. Run after
+// with touch, docs/web-about.png, the About panel on Mars, and docs/web-full-screen.png in full
+// screen on a 1280 x 720 projector with the lines 3 px wide. Run after
 // scripts/web.sh --out SITE_DIR:
 //
 //   node scripts/web-pictures.mjs SITE_DIR
@@ -50,7 +51,21 @@ try {
   await about.click('#show-about');
   await new Promise((resolve) => setTimeout(resolve, 1500));
   await (await about.$('#about')).screenshot({ path: `${docs}web-about.png` });
-  console.log(`wrote ${docs}web-page.png, ${docs}web-phone.png and ${docs}web-about.png`);
+
+  // The same scene as the first, in full screen (headless Chromium's screen is its window).
+  const projector = await browser.newPage();
+  await projector.setViewport({ width: 1280, height: 720 });
+  await projector.goto(server.url);
+  await waitForFrames(projector, 10);
+  await projector.select('#line-width', '3');
+  await projector.click('#fullscreen');
+  for (const key of [']', ']', ']', ']', ']', ']', '#', "'", "'", ...'x'.repeat(26), 'w']) {
+    await projector.keyboard.press(key);
+  }
+  await new Promise((resolve) => setTimeout(resolve, 1500));
+  await projector.screenshot({ path: `${docs}web-full-screen.png` });
+  console.log(`wrote ${docs}web-page.png, ${docs}web-phone.png, ${docs}web-about.png and ` +
+    `${docs}web-full-screen.png`);
 } finally {
   await browser.close();
   server.close();

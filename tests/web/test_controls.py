@@ -1,8 +1,10 @@
 """The picture's controls in headless Chromium: Pause stops the model's clock and nothing else,
 full screen keeps the status line and the controls on the picture's edge with the keys in a tray
 and the About panel clear of the picture's centre, Save picture downloads the picture as shown at
-the canvas's full resolution, and the About panel gives the model's facts, the Earth's distance
-as the program draws it, live while time runs, in the page's language.
+the canvas's full resolution, the About panel gives the model's facts, the Earth's distance as the
+program draws it, live while time runs, in the page's language, and the line width thickens the
+lines and is kept. test_engines.py measures the line width in the other engines with this file's
+MEASURE_LINE and check_line_widths.
 
     /usr/bin/python3 tests/web/test_controls.py --binary build/tessaloran --site SITE_DIR \
         --state STATE_AFTER_KEYS --artefacts DIR
@@ -13,6 +15,7 @@ import os
 import re
 
 import test_web
+from PIL import ImageFilter
 from test_languages import LanguageTest
 from test_web import (BODIES, BOUND_KEYS, UNITS, BrowserCase, browse, desktop_state, picture,
                       web_capture)
@@ -44,6 +47,58 @@ def same_picture(case, saved, shown, names, scale):
     for box in boxes:
         far = picture.count(differ.crop(box).point(lambda v: 255 if v > 96 else 0))
         case.assertLess(far, 0.1 * (box[2] - box[0]) * (box[3] - box[1]), box)
+
+
+# Run in the page, paused at the start picture: chooses the line width `width` (CSS px) as the
+# control does and returns, from a picture drawn at it, the runs of red pixels along the row at
+# 78% of the picture's height within 40 CSS px of its centre, where the grid line through the
+# look-at point runs down the picture's middle; with the names' font size.
+MEASURE_LINE = """(width) => {
+  const control = document.getElementById('line-width');
+  control.value = String(width);
+  control.dispatchEvent(new Event('change'));
+  const next = () => window.nextPicture();
+  return next().then(next).then(next).then((picture) => {
+    const row = Math.round(picture.height * 0.78);
+    const data = picture.getContext('2d').getImageData(0, row, picture.width, 1).data;
+    const reach = 40 * devicePixelRatio;
+    const runs = [];
+    for (let x = Math.round(picture.width / 2 - reach); x < picture.width / 2 + reach; x += 1) {
+      const [r, g, b] = data.slice(4 * x, 4 * x + 3);
+      if (r < 200 || g > 60 || b > 60) continue;
+      const last = runs[runs.length - 1];
+      if (last && last.to === x - 1) last.to = x;
+      else runs.push({ from: x, to: x, colour: [r, g, b] });
+    }
+    return { runs, size: [picture.width, picture.height], ratio: devicePixelRatio,
+      names: parseFloat(getComputedStyle(document.getElementById('names-layer')).fontSize) };
+  });
+}"""
+WIDTHS = (1, 2, 3, 5)
+KEPT = "[window.lineWidth, document.getElementById('line-width').value]"
+
+
+def measure_line(width):
+    """browser.mjs's action for MEASURE_LINE at `width`."""
+    return {"evaluate": "line %d" % width, "expression": "(%s)(%d)" % (MEASURE_LINE, width)}
+
+
+def check_line_widths(case, readings):
+    """The central grid line, measured at each width ({width: MEASURE_LINE's reading}): one run
+    as many device pixels wide as the width at the device's pixel ratio (within 1), centred
+    within half a pixel of the picture's middle where the line lies, in the one-pixel line's red;
+    at 3 and 5 the names are at least 20 px."""
+    colour = readings[1]["runs"][0]["colour"] if readings[1]["runs"] else None
+    for width, reading in readings.items():
+        runs, ratio = reading["runs"], reading["ratio"]
+        case.assertEqual(len(runs), 1, (width, reading))
+        run = runs[0]
+        case.assertAlmostEqual(run["to"] - run["from"] + 1, width * ratio, delta=1,
+                               msg=(width, reading))
+        case.assertLessEqual(abs((run["from"] + run["to"] + 1) / 2 - reading["size"][0] / 2),
+                             0.5, (width, reading))
+        case.assertEqual(run["colour"], colour, (width, reading))
+        case.assertEqual(reading["names"] >= 20, width >= 3, (width, reading))
 
 
 def inside(box, width, height):
@@ -103,8 +158,31 @@ class ControlsTest(BrowserCase):
         self.assertEqual(list(image.size), [2048, 1536])
         same_picture(self, picture.Capture(image), shots["later"], web["nameBoxes"]["later"], 2)
 
+    def test_line_width_thickens_the_lines_closes_the_corners_and_is_kept(self):
+        # Each width at device pixel ratio 2 and 1; at 1, the choice after a reload, and the
+        # Sun's globe zoomed in at 5 px and at 1 px.
+        for scale in (2, 1):
+            actions = [{"at": 2500}, {"click": "#pause"}] + [measure_line(w) for w in WIDTHS]
+            if scale == 1:
+                actions += [{"reload": True}, {"evaluate": "kept", "expression": KEPT},
+                            {"click": "#pause"}] + [{"key": "z"}] * 24 + [
+                    {"wait": 500}, {"picture": "wide"}, {"select": "#line-width", "value": "1"},
+                    {"wait": 500}, {"picture": "thin"}]
+            web = browse(self.name, actions, scale=scale)
+            self.assertClean(web)
+            check_line_widths(self, {w: web["evaluated"]["line %d" % w] for w in WIDTHS})
+        self.assertEqual(web["evaluated"]["kept"], [5, "5"])
+        # Where the globe's one-pixel wires are, and beside them, the wide wires leave no
+        # background: a notch at a corner between two segments would show black there.
+        thin, wide = (picture.Capture(picture.Image.open(web["pictures"][n]))
+                      for n in ("thin", "wide"))
+        wires = thin.mask("yellow").filter(ImageFilter.MaxFilter(3))
+        self.assertGreater(picture.count(wires), 20000)
+        self.assertEqual(picture.count(picture.ImageChops.multiply(wires, wide.mask("black"))), 0)
+
     def test_full_screen_keeps_the_controls_on_the_edge_and_the_keys_in_a_tray(self):
-        band = ["#status", "#fullscreen", "#pause", "#names", "#save", "#show-keys", "#show-about"]
+        band = ["#status", "#fullscreen", "#pause", "#names", "#save", "#show-keys", "#show-about",
+                "#line-width"]
         keys = ['button[data-key="%d"]' % key for key in sorted(BOUND_KEYS)]
         about = ["#about", "#show-about", "#close-about", "#about-others button"]
         # A phone on its side: the smallest screen that the band must leave the centre of. The
@@ -113,7 +191,7 @@ class ControlsTest(BrowserCase):
         # Paused and resumed first, which scrolls the buttons into view: the label's change moves
         # nothing.
         web = browse(self.name, [
-            {"tap": "#pause"}, {"tap": "#pause"},
+            {"tap": "#pause"}, {"tap": "#pause"}, {"select": "#line-width", "value": "3"},
             {"probe": "page"}, {"elements": "page", "selectors": band + ["#tray"]},
             {"tap": "#fullscreen"}, {"wait": 800}, {"probe": "full"},
             {"elements": "full", "selectors": band + ["#tray"]},
@@ -139,7 +217,9 @@ class ControlsTest(BrowserCase):
             self.assertTrue(found["shown"], selector)
             self.assertTrue(inside(found["box"], width, height), (selector, found["box"]))
             self.assertGreater(found["box"][1], height / 2, (selector, found["box"]))
-            self.assertGreaterEqual(found["fontSize"], 16, selector)
+            # At 3 px lines the status line is at least 20 px.
+            self.assertGreaterEqual(found["fontSize"], 20 if selector == "#status" else 16,
+                                    selector)
             if selector != "#status":
                 left, top, right, bottom = found["box"]
                 self.assertGreaterEqual(min(right - left, bottom - top), 44, selector)

@@ -15,7 +15,8 @@ import time
 import test_names
 import test_web
 import webkit
-from test_controls import same_picture
+from test_controls import (KEPT, MEASURE_LINE, WIDTHS, check_line_widths, measure_line,
+                           same_picture)
 from test_web import (DRAGS, KEYS, SILENT, STATUS_KEYS, STATUS_KEYS_AFTER, BrowserCase, browse,
                       desktop_drag, desktop_state, harness, picture, pressed_codes,
                       status_actions, web_capture)
@@ -83,7 +84,11 @@ class FirefoxTest(EngineCase):
                       {"click": "#pause"}, {"wait": 600}, {"status": "paused"},
                       {"screenshot": "paused", "overlay": True}, {"picture": "paused"}, {"nameBoxes": "paused"},
                       {"wait": 1500}, {"status": "paused later"}, {"status": "resuming"},
-                      {"click": "#pause"}, {"wait": 1000}, {"status": "resumed"}],
+                      {"click": "#pause"}, {"wait": 1000}, {"status": "resumed"},
+                      # The line widths in the start picture again, and the last one kept.
+                      {"reload": True}, {"click": "#pause"}] +
+                     [measure_line(w) for w in WIDTHS] +
+                     [{"reload": True}, {"evaluate": "kept", "expression": KEPT}],
                      display=server.name)
         self.assertClean(web)
         # Paused, the elapsed time stands; resumed, it runs on with no jump (time x1,000 here).
@@ -99,7 +104,10 @@ class FirefoxTest(EngineCase):
         # The picture Save picture saves, from the worker's pictures, is the one on the screen.
         same_picture(self, picture.Capture(picture.Image.open(web["pictures"]["paused"])),
                      web_capture(web, "paused"), web["nameBoxes"]["paused"], 1)
-        stream = "".join(m["text"] + "\n" for m in web["console"] if m["type"] == "log")
+        check_line_widths(self, {w: web["evaluated"]["line %d" % w] for w in WIDTHS})
+        self.assertEqual(web["evaluated"]["kept"], [5, "5"])
+        stream = "".join(m["text"] + "\n" for m in web["console"]
+                         if m["type"] == "log" and m["load"] == 1)
         probes = [web["probes"][name] for name in ("page", "full", "back")]
         self.names = web["names"]["start"]
         return web_capture(web, "start"), stream, web["status"], web["errors"], probes
@@ -149,7 +157,23 @@ class WebKitTest(EngineCase):
         probes.append(browser.probe())
         self.check_pause_and_picture(browser)
         stream = "".join(line + "\n" for line in browser.lines())
-        return shot, stream, status, browser.errors(), probes
+        errors = browser.errors()
+        self.check_line_widths(browser)
+        return shot, stream, status, errors, probes
+
+    def check_line_widths(self, browser):
+        """The line widths in the start picture of a fresh load, and the last one kept over a
+        reload."""
+        def reload():
+            browser.run("window.reloading = true; location.reload()")
+            browser.wait_for("return !window.reloading && document.readyState === 'complete' && "
+                             "window.Module && Module.calledRun && Module._webFrameCount(3) > 0")
+        reload()
+        browser.run("document.getElementById('pause').click()")
+        check_line_widths(self, {w: browser.run("return (%s)(%d)" % (MEASURE_LINE, w))
+                                 for w in WIDTHS})
+        reload()
+        self.assertEqual(browser.run("return " + KEPT), [5, "5"])
 
     def check_pause_and_picture(self, browser):
         """Paused, the picture and the elapsed time stand, and the picture Save picture saves

@@ -84,7 +84,9 @@ class CatalogTest(unittest.TestCase):
         found = sorted(f[:-5] for f in os.listdir(os.path.join(PAGE, "messages"))
                        if f.endswith(".json"))
         # The languages the page offers, loads and the build makes scripts of are the catalogs.
-        offered = re.findall(r'<option value="([\w-]+)"', read("web", "page", "index.html"))
+        control = re.search(r'<select id="language".*?</select>', read("web", "page", "index.html"),
+                            re.S)[0]
+        offered = re.findall(r'<option value="([\w-]+)"', control)
         loaded = re.findall(r"'([\w-]+)'", re.search(r"const languages = \[([^\]]*)\]",
                                                       read("web", "page", "i18n.js"))[1])
         built = re.search(r"set\(TESSALORAN_LANGUAGES ([^)]*)\)",

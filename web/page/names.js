@@ -181,4 +181,9 @@
     write();
     place();
   });
+  // At the wider lines the names are larger (line-width.js): measured again, placed anew.
+  window.addEventListener('linewidthchange', () => {
+    measured = false;
+    place();
+  });
 })();

@@ -2,9 +2,11 @@
 // vertices already in clip coordinates (x, y, z, w as floats, then four colour bytes: 20 bytes
 // each), its primitives as (mode, first, count) triples drawn from them, the viewport, whether
 // the frame was cleared, and the clip coordinates of the bodies' globe centres in that frame
-// (web/body_anchors.h). When a frame's picture is shown, `window.onPictureShown` (names.js) gets
-// that frame's anchors, viewport and drawing-buffer size, so that what is placed over the picture
-// keeps to the picture on screen, also when the worker's picture comes a frame or two late.
+// (web/body_anchors.h); the painter adds the lines' width in device pixels: at 1 they are drawn
+// as GL_LINES, wider as triangles (wide-lines.js). When a frame's picture is shown,
+// `window.onPictureShown` (names.js) gets that frame's anchors, viewport and drawing-buffer size,
+// so that what is placed over the picture keeps to the picture on screen, also when the worker's
+// picture comes a frame or two late.
 //
 // Where the browser gives a worker WebGL, the drawing happens in a worker, and each finished
 // picture comes back as an ImageBitmap that the canvas shows ("bitmaprenderer"): the page's own
@@ -49,15 +51,17 @@ void main() {
   gl.bindAttribLocation(program, 1, 'colour');
   gl.linkProgram(program);
   gl.useProgram(program);
-  gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+  const lines = gl.createBuffer();
+  gl.bindBuffer(gl.ARRAY_BUFFER, lines);
   gl.enableVertexAttribArray(0);
   gl.vertexAttribPointer(0, 4, gl.FLOAT, false, 20, 0);
   gl.enableVertexAttribArray(1);
   gl.vertexAttribPointer(1, 4, gl.UNSIGNED_BYTE, true, 20, 16);
   let capacity = 0; // bytes the vertex buffer holds; it grows, never shrinks
+  const wide = makeWideLines(gl); // null: every width is drawn one pixel wide
 
   // frame: { size: [width, height] of the drawing buffer, viewport: [x, y, width, height],
-  // clear, vertices: Uint8Array, primitives: Int32Array }
+  // clear, vertices: Uint8Array, primitives: Int32Array, lineWidth: device pixels }
   return (frame) => {
     const [width, height] = frame.size;
     if (canvas.width !== width || canvas.height !== height) {
@@ -66,6 +70,14 @@ void main() {
     }
     gl.viewport(...frame.viewport);
     if (frame.clear) gl.clear(gl.COLOR_BUFFER_BIT);
+    if (wide && frame.lineWidth > 1) {
+      wide(frame);
+      gl.useProgram(program);
+      gl.bindBuffer(gl.ARRAY_BUFFER, lines);
+      gl.vertexAttribPointer(0, 4, gl.FLOAT, false, 20, 0);
+      gl.vertexAttribPointer(1, 4, gl.UNSIGNED_BYTE, true, 20, 16);
+      return;
+    }
     if (frame.vertices.byteLength > capacity) {
       capacity = Math.max(frame.vertices.byteLength, 2 * capacity);
       gl.bufferData(gl.ARRAY_BUFFER, capacity, gl.STREAM_DRAW);
@@ -84,7 +96,7 @@ function drawingWorker() {
   postMessage({ drawing: draw !== null });
   onmessage = ({ data }) => {
     draw({ size: data.size, viewport: data.viewport, clear: data.clear,
-      vertices: new Uint8Array(data.vertices, 0, data.vertexBytes),
+      lineWidth: data.lineWidth, vertices: new Uint8Array(data.vertices, 0, data.vertexBytes),
       primitives: new Int32Array(data.primitives) });
     const picture = canvas.transferToImageBitmap();
     postMessage({ picture, vertices: data.vertices, viewport: data.viewport,
@@ -93,6 +105,12 @@ function drawingWorker() {
 }
 
 window.framesPainted = 0;
+
+// The lines' width in device pixels: the CSS pixels chosen (`window.lineWidth`, line-width.js)
+// at the device's pixel ratio, as the canvas's drawing buffer has it (page.js).
+function linePixels() {
+  return (window.lineWidth || 1) * (window.devicePixelRatio || 1);
+}
 
 // Copies the next picture shown into a 2D canvas of the drawing buffer's size. The picture is read
 // as it is shown: the worker's ImageBitmap before the canvas takes it, or the page's own WebGL
@@ -128,7 +146,8 @@ window.painter = new Promise((settle) => {
     if (worker) worker.terminate();
     const draw = makeDrawing(canvas);
     settle(draw && ((vertices, primitives, viewport, clear, anchors) => {
-      draw({ size: [canvas.width, canvas.height], viewport, clear, vertices, primitives });
+      draw({ size: [canvas.width, canvas.height], viewport, clear, vertices, primitives,
+        lineWidth: linePixels() });
       copyIfWanted(canvas, canvas.width, canvas.height);
       framePictureShown(anchors, viewport, [canvas.width, canvas.height]);
     }));
@@ -176,7 +195,7 @@ window.painter = new Promise((settle) => {
       new Uint8Array(buffer).set(vertices);
       const frame = { size: [canvas.width, canvas.height], viewport, clear, vertices: buffer,
         vertexBytes: vertices.byteLength, primitives: primitives.slice().buffer,
-        anchors: anchors.slice() };
+        anchors: anchors.slice(), lineWidth: linePixels() };
       if (out < most) {
         send(frame);
         return;
@@ -191,7 +210,7 @@ window.painter = new Promise((settle) => {
     inPage();
     return;
   }
-  const source = `'use strict';\n${makeDrawing}\n(${drawingWorker})();\n`;
+  const source = `'use strict';\n${makeWideLines}\n${makeDrawing}\n(${drawingWorker})();\n`;
   const url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
   try {
     worker = new Worker(url);
