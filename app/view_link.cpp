@@ -35,29 +35,35 @@ bool readNumber(Text text, long double& value) {
     std::size_t i = 0;
     const auto digits = [&] {
         const std::size_t start = i;
-        while (i < text.length && isDigit(text.begin[i]))
+        while (i < text.length && isDigit(text.begin[i])) {
             ++i;
+        }
         return i - start;
     };
-    if (i < text.length && (text.begin[i] == '-' || text.begin[i] == '+'))
+    if (i < text.length && (text.begin[i] == '-' || text.begin[i] == '+')) {
         ++i;
+    }
     std::size_t mantissa = digits();
     if (i < text.length && text.begin[i] == '.') {
         ++i;
         mantissa += digits();
     }
-    if (mantissa == 0)
+    if (mantissa == 0) {
         return false;
+    }
     if (i < text.length && (text.begin[i] == 'e' || text.begin[i] == 'E')) {
         ++i;
-        if (i < text.length && (text.begin[i] == '-' || text.begin[i] == '+'))
+        if (i < text.length && (text.begin[i] == '-' || text.begin[i] == '+')) {
             ++i;
-        if (digits() == 0)
+        }
+        if (digits() == 0) {
             return false;
+        }
     }
     char copy[longestPart + 1];
-    if (i != text.length || text.length > longestPart)
+    if (i != text.length || text.length > longestPart) {
         return false;
+    }
     std::memcpy(copy, text.begin, text.length);
     copy[text.length] = '\0';
     value = std::strtold(copy, nullptr);
@@ -81,8 +87,9 @@ bool readNumbers(Text text, long double* values, int count) {
 
 bool readDouble(Text text, double& value) {
     long double read = 0;
-    if (!readNumber(text, read) || std::fabs(read) > 1e300L)
+    if (!readNumber(text, read) || std::fabs(read) > 1e300L) {
         return false;
+    }
     value = static_cast<double>(read);
     return true;
 }
@@ -102,8 +109,9 @@ bool readBody(Text text, std::int32_t& slot) {
 }
 
 bool readFlag(Text text, bool& flag) {
-    if (!text.is("0") && !text.is("1"))
+    if (!text.is("0") && !text.is("1")) {
         return false;
+    }
     flag = text.is("1");
     return true;
 }
@@ -156,25 +164,32 @@ std::uint32_t readPart(Text name, Text value, SharedView& view, std::uint32_t& b
         part = viewPartNames;
         ok = readFlag(value, view.names);
     }
-    if (!ok && part != viewPartUnknown)
+    if (!ok && part != viewPartUnknown) {
         bad |= part;
+    }
     return part;
 }
 
 // Copies the settings in `parts` from one view to the other.
 void copyParts(const SharedView& from, SharedView& to, std::uint32_t parts) {
-    if (parts & viewPartTime)
+    if (parts & viewPartTime) {
         to.timeScale = from.timeScale;
-    if (parts & viewPartGlobes)
+    }
+    if (parts & viewPartGlobes) {
         to.globeScale = from.globeScale;
-    if (parts & viewPartFollow)
+    }
+    if (parts & viewPartFollow) {
         to.followBody = from.followBody;
-    if (parts & viewPartLevel)
+    }
+    if (parts & viewPartLevel) {
         to.viewBody = from.viewBody;
-    if (parts & viewPartEye)
+    }
+    if (parts & viewPartEye) {
         to.eye = from.eye;
-    if (parts & viewPartLook)
+    }
+    if (parts & viewPartLook) {
         to.lookAt = from.lookAt;
+    }
     if (parts & viewPartDirection) {
         to.viewDirHoriz = from.viewDirHoriz;
         to.viewDirVert = from.viewDirVert;
@@ -183,14 +198,18 @@ void copyParts(const SharedView& from, SharedView& to, std::uint32_t parts) {
         to.gridScaleA = from.gridScaleA;
         to.gridScaleB = from.gridScaleB;
     }
-    if (parts & viewPartPlane)
+    if (parts & viewPartPlane) {
         to.plane = from.plane;
-    if (parts & viewPartElapsed)
+    }
+    if (parts & viewPartElapsed) {
         to.elapsed = from.elapsed;
-    if (parts & viewPartPaused)
+    }
+    if (parts & viewPartPaused) {
         to.paused = from.paused;
-    if (parts & viewPartNames)
+    }
+    if (parts & viewPartNames) {
         to.names = from.names;
+    }
 }
 
 bool within(long double value, long double low, long double high) {
@@ -199,8 +218,9 @@ bool within(long double value, long double low, long double high) {
 
 bool powerOfTen(double value, double largest) {
     for (double p = 1; p <= largest; p *= 10) {
-        if (value == p)
+        if (value == p) {
             return true;
+        }
     }
     return false;
 }
@@ -214,16 +234,21 @@ bool inSpace(const Vec3& v) {
 
 std::uint32_t invalidParts(const SharedView& view) {
     std::uint32_t bad = 0;
-    if (!powerOfTen(view.timeScale, largestTimeScale))
+    if (!powerOfTen(view.timeScale, largestTimeScale)) {
         bad |= viewPartTime;
-    if (!powerOfTen(view.globeScale, largestGlobeScale))
+    }
+    if (!powerOfTen(view.globeScale, largestGlobeScale)) {
         bad |= viewPartGlobes;
-    if (!within(view.followBody, -1, maxSlots - 1))
+    }
+    if (!within(view.followBody, -1, maxSlots - 1)) {
         bad |= viewPartFollow;
-    if (!within(view.viewBody, -1, maxSlots - 1))
+    }
+    if (!within(view.viewBody, -1, maxSlots - 1)) {
         bad |= viewPartLevel;
-    if (!within(view.plane, -1, maxSlots - 1))
+    }
+    if (!within(view.plane, -1, maxSlots - 1)) {
         bad |= viewPartPlane;
+    }
     // The eye's distance as the camera works it out, in double precision; its horizontal radius
     // must not be zero, for walking divides by it.
     const double x = static_cast<double>(view.eye.x);
@@ -234,8 +259,9 @@ std::uint32_t invalidParts(const SharedView& view) {
         !within(std::sqrt(across + y * y), 0, distanceLimit)) {
         bad |= viewPartEye;
     }
-    if (!inSpace(view.lookAt))
+    if (!inSpace(view.lookAt)) {
         bad |= viewPartLook;
+    }
     if (!(view.viewDirHoriz > -360 && view.viewDirHoriz < 360) ||
         !within(view.viewDirVert, -90, 90)) {
         bad |= viewPartDirection;
@@ -244,8 +270,9 @@ std::uint32_t invalidParts(const SharedView& view) {
         !(view.gridScaleB > 0 && view.gridScaleB <= largestGrid)) {
         bad |= viewPartGrids;
     }
-    if (!within(view.elapsed, 0, longestElapsed))
+    if (!within(view.elapsed, 0, longestElapsed)) {
         bad |= viewPartElapsed;
+    }
     return bad;
 }
 
@@ -261,8 +288,9 @@ std::size_t formatView(const SharedView& view, char* out, std::size_t size) {
         view.viewDirHoriz, view.viewDirVert, view.gridScaleA, view.gridScaleB, body(view.plane),
         view.elapsed, view.paused ? 1 : 0, view.names ? 1 : 0);
     if (length < 0 || static_cast<std::size_t>(length) >= size) {
-        if (size > 0)
+        if (size > 0) {
             out[0] = '\0';
+        }
         return 0;
     }
     return static_cast<std::size_t>(length);
@@ -275,8 +303,9 @@ std::uint32_t parseView(const char* text, std::size_t length, bool truncated, Sh
     const char* end = text + length;
     for (const char* from = text; from < end;) {
         const char* stop = static_cast<const char*>(std::memchr(from, '&', end - from));
-        if (stop == nullptr)
+        if (stop == nullptr) {
             stop = end;
+        }
         const char* equals = static_cast<const char*>(std::memchr(from, '=', stop - from));
         const Text name{from, std::size_t((equals ? equals : stop) - from)};
         const Text value{equals ? equals + 1 : stop,

@@ -7,14 +7,16 @@
 #include "model/init_scene.h"
 #include "model/scene_state.h"
 #include "sim/advance.h"
+#include "sim/clock.h"
 #include "sim/light_shells.h"
 
 namespace {
 
 // What the idle ticks' reductions would have left of an angle: below 360, as the ticks keep it.
 void reduce(long double& angle) {
-    if (angle >= 360)
+    if (angle >= 360) {
         angle = std::fmod(angle, 360.0L);
+    }
 }
 
 void reduceRecord(BodyRecord& record) {
@@ -39,7 +41,9 @@ void advanceFromStart(double seconds) {
     scene.frameStep = 0;
 }
 
-void restartLightShells() {
+// The view's moment is now: the next tick covers only the time from here, and the shells start.
+void restartClockAndShells() {
+    scene.lastTickMs = millisecondClock();
     for (LightShell& shell : scene.lightShells) {
         shell = LightShell{};
     }
@@ -71,20 +75,25 @@ SharedView currentView() {
 std::uint32_t applyView(const SharedView& view, std::uint32_t parts) {
     const std::uint32_t refused = invalidParts(view) & parts;
     const std::uint32_t use = parts & ~refused;
-    if (use & viewPartTime)
+    if (use & viewPartTime) {
         scene.timeScale = view.timeScale;
-    if (use & viewPartGlobes)
+    }
+    if (use & viewPartGlobes) {
         scene.globeScale = view.globeScale;
-    if (use & viewPartFollow)
+    }
+    if (use & viewPartFollow) {
         scene.followBody = view.followBody;
-    if (use & viewPartLevel)
+    }
+    if (use & viewPartLevel) {
         scene.viewBody = view.viewBody;
+    }
     if (use & viewPartEye) {
         scene.eye = view.eye;
         updateViewDistance();
     }
-    if (use & viewPartLook)
+    if (use & viewPartLook) {
         scene.followOffset = view.lookAt;
+    }
     if (use & viewPartDirection) {
         scene.viewDirHoriz = view.viewDirHoriz;
         scene.viewDirVert = view.viewDirVert;
@@ -104,8 +113,9 @@ std::uint32_t applyView(const SharedView& view, std::uint32_t parts) {
             scene.refTilt = 0;
         }
     }
-    if (use & viewPartElapsed)
+    if (use & viewPartElapsed) {
         advanceFromStart(view.elapsed);
-    restartLightShells();
+    }
+    restartClockAndShells();
     return refused;
 }
