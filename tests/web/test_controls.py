@@ -99,7 +99,7 @@ class ControlsTest(BrowserCase):
         same_picture(self, picture.Capture(image), shots["later"], web["nameBoxes"]["later"], 2)
 
     def test_full_screen_keeps_the_controls_on_the_edge_and_the_keys_in_a_tray(self):
-        band = ["#status", "#fullscreen", "#pause", "#names", "#save", "#show-keys"]
+        band = ["#status", "#fullscreen", "#pause", "#names", "#save", "#share", "#show-keys"]
         keys = ['button[data-key="%d"]' % key for key in sorted(BOUND_KEYS)]
         # A phone on its side: the smallest screen that the band must leave the centre of. The
         # page is opened from its folder and draws on its canvas itself, as where workers cannot
