@@ -21,7 +21,10 @@ void followPlanet(int slot) {
 }
 
 void updateReference() {
-    const int k = scene.viewBody != -1 ? scene.viewBody : 3;
+    takeReference(scene.viewBody != -1 ? scene.viewBody : 3);
+}
+
+void takeReference(int k) {
     scene.referenceBody = k;
     scene.refHoriz = scene.planets[k].orbitNode - 90;
     scene.refTilt = scene.planets[k].orbitInclination;

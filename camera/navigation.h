@@ -12,6 +12,9 @@ void followPlanet(int slot);
 // body: viewBody, or slot 3 when nothing is viewed.
 void updateReference();
 
+// Takes the walking plane from slot k's planet (0 <= k < slotCount).
+void takeReference(int k);
+
 // One step of 0.1 x viewDistance at heading `heading` from the view direction (0 forward, 90
 // left, 180 back, -90 right), climbing with the walking plane; refused where x or z would reach
 // distanceLimit.

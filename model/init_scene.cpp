@@ -134,11 +134,15 @@ void initScene() {
     scene.gridExtentA = scene.gridScaleA * 2;
     scene.gridExtentB = scene.gridScaleB * 2;
 
+    writeBodyTable();
+    scene.slotCount = 10;
+
+    emitLightShell();
+}
+
+void writeBodyTable() {
     for (int k = 0; k < scene.slotCount; ++k) {
         writeDefaults(k);
     }
     writeTable();
-    scene.slotCount = 10;
-
-    emitLightShell();
 }

@@ -5,3 +5,7 @@
 #pragma once
 
 void initScene();
+
+// Writes every slot's records as start-up has them: the table's values, every angle at its start.
+// initScene calls it; a view opened from a link starts the bodies from it again.
+void writeBodyTable();

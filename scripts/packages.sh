@@ -20,11 +20,11 @@ web_packages=(emscripten cmake make librsvg2-bin python3)
 # has none of its own; WebKitGTK's MiniBrowser, driven through its WebDriver.
 browser_packages=(chromium firefox-esr webkit2gtk-driver fonts-dejavu-core)
 # Testing and benchmarking, on top of the three kinds above: Clang for the second compiler,
-# GoogleTest, Google Benchmark, the end-to-end tests' Python modules, and the validators of the
-# package's data files.
+# GoogleTest, Google Benchmark, the end-to-end tests' Python modules, the validators of the
+# package's data files, and zbarimg to read the Share panel's QR code.
 test_packages=(
     clang clang-format libgtest-dev libbenchmark-dev
-    x11-utils python3 python3-pil python3-xlib
+    x11-utils python3 python3-pil python3-xlib zbar-tools
     desktop-file-utils appstream groff-base
 )
 

@@ -38,6 +38,12 @@ installPackages web
 webEnvironment
 
 cd "$repo"
+# The page's QR codes come from an npm package (package.json, pinned by package-lock.json), which
+# the build copies into the site.
+if [[ ! -f node_modules/qrcode-generator/dist/qrcode.js ]]; then
+    installNpm
+    npm ci --no-audit --no-fund >&2
+fi
 emcmake cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF "${options[@]}" >&2
 cmake --build "$build" -j2 >&2
 

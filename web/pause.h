@@ -11,3 +11,6 @@ std::int32_t pausableMilliseconds();
 
 // Whether the page has the clock paused now.
 bool clockPaused();
+
+// Stops the clock (non-zero) or lets it run on (zero); the page's Pause calls it too.
+extern "C" void webSetPaused(int paused);

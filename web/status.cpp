@@ -17,6 +17,14 @@ void countElapsedModelTime() {
     elapsedSeconds += scene.frameStep;
 }
 
+double elapsedModelTime() {
+    return elapsedSeconds;
+}
+
+void setElapsedModelTime(double seconds) {
+    elapsedSeconds = seconds;
+}
+
 extern "C" {
 
 // `which`: 0 the time scale, 1 the model seconds elapsed, 2 the followed slot and 3 the slot whose

@@ -56,6 +56,7 @@
 //                           status line's text with the numbers Intl formats for its language
 //
 // --scale R gives the page a device pixel ratio of R (Chromium).
+// --hash TEXT opens the page with the fragment #TEXT (a link to a view).
 // In Firefox, key names are sent as the characters they type (Shift+9 as "("): its WebDriver BiDi
 // keyboard knows no Space and types '"' for Quote. Touch and the keypad's digits need Chromium.
 // --touch 1 gives the page a touch screen (a phone's: it honours the viewport meta tag).
@@ -174,7 +175,7 @@ async function main() {
   const actions = JSON.parse(options.actions ?? fs.readFileSync(0, 'utf8'));
   fs.mkdirSync(options.out, { recursive: true });
   let server = options.site ? await serveSite(options.site) : null;
-  const url = server ? server.url : options.url;
+  const url = (server ? server.url : options.url) + (options.hash ? '#' + options.hash : '');
   const webgl = options.webgl !== '0';
   const firefox = options.engine === 'firefox';
   const browser = firefox ? await launchFirefox() : await launchChromium({ webgl });

@@ -9,6 +9,9 @@
 //                           to "nameBoxes"
 //   {"picture": "name"}     the picture as Save picture saves it (pictureToSave), written to
 //                           name.png in the out folder, its path to "pictures" (any engine)
+//   {"shoot": "name", "selector": "#share-code"}
+//                           PNG of the element's box, written to name.png in the out folder, its
+//                           path to "pictures"
 //   {"save": "name"}        clicks #save and waits for the file it downloads (Chromium); its
 //                           path and suggested name go to "saved"
 //   {"about": "name"}       the About panel: whether it shows, its label, heading, facts (label
@@ -98,6 +101,11 @@ export function controlActions({ page, browser, result, out }) {
       const url = await page.evaluate(() => window.pictureToSave().then((c) => c.toDataURL()));
       const file = path.join(path.resolve(out), name + '.png');
       fs.writeFileSync(file, Buffer.from(url.split(',')[1], 'base64'));
+      result.pictures[name] = file;
+    },
+    shoot: async ({ shoot: name, selector }) => {
+      const file = path.join(path.resolve(out), name + '.png');
+      await (await page.$(selector)).screenshot({ path: file });
       result.pictures[name] = file;
     },
     save: async ({ save: name }) => {

@@ -181,8 +181,8 @@ class ControlsTest(BrowserCase):
         self.assertEqual(picture.count(picture.ImageChops.multiply(wires, wide.mask("black"))), 0)
 
     def test_full_screen_keeps_the_controls_on_the_edge_and_the_keys_in_a_tray(self):
-        band = ["#status", "#fullscreen", "#pause", "#names", "#save", "#show-keys", "#show-about",
-                "#line-width"]
+        band = ["#status", "#fullscreen", "#pause", "#names", "#save", "#share", "#show-keys",
+                "#show-about", "#line-width"]
         keys = ['button[data-key="%d"]' % key for key in sorted(BOUND_KEYS)]
         about = ["#about", "#show-about", "#close-about", "#about-others button"]
         # A phone on its side: the smallest screen that the band must leave the centre of. The

@@ -35,11 +35,43 @@ return [names, document.getElementById('canvas').width / canvas.width];
 """
 
 
+# A link this version makes (tests/app/view_link_test.cpp opens it too), paused, so that the view
+# read back is the link itself; and a bad link, whose notice names its bad part.
+GOOD_LINK = ("v=1&time=1000000&globes=1&follow=none&level=mars"
+             "&eye=844053.33230391612,12100000,12070525.008143873"
+             "&look=0,1414213.5623730951,-4242640.6871192853&dir=94,45"
+             "&grids=70710678.11865475,14142135.62373095&plane=mars&elapsed=3000000&paused=1"
+             "&names=0")
+BAD_LINK = "v=1&time=1e400&follow=<b>x</b>"
+# What the page shows of a link opened in it: the view's link as the program writes it, the
+# notice's text (null if none), the status numbers and the elements the page has.
+LINK_VIEW = """
+const notice = document.getElementById('link-notice');
+return { link: Module.UTF8ToString(Module._webViewLink(window.namesShown() ? 1 : 0)),
+  notice: notice.hidden ? null : notice.querySelector('span').textContent,
+  numbers: [0, 1, 2, 3, 4, 5].map(Module._webStatus),
+  markup: document.querySelectorAll('b, img, script:not([src])').length };
+"""
+
+
 class EngineCase(BrowserCase):
     """One page load in another engine: the start picture, the keys' stream, the status line and
     the drags, against the desktop program given the same input."""
 
     maxDiff = None
+
+    def check_links(self, good, bad, fresh):
+        """The good link opened in the page is its view; the bad one says which parts it could
+        not use and leaves them as they were: at their start values in a page it opens anew
+        (`fresh`), else at the good link's."""
+        self.assertEqual((good["link"], good["notice"]), (GOOD_LINK, None))
+        self.assertIn("the time scale", bad["notice"])
+        self.assertIn("the followed body", bad["notice"])
+        self.assertEqual(bad["markup"], 0)
+        if fresh:
+            self.assertEqual((bad["numbers"][0], bad["numbers"][2]), (1, -1))
+        else:
+            self.assertEqual(bad["link"], GOOD_LINK)
 
     def engine(self):
         """Runs the page; returns (start capture, stream, status readings, page errors, probes
@@ -88,7 +120,14 @@ class FirefoxTest(EngineCase):
                       # The line widths in the start picture again, and the last one kept.
                       {"reload": True}, {"click": "#pause"}] +
                      [measure_line(w) for w in WIDTHS] +
-                     [{"reload": True}, {"evaluate": "kept", "expression": KEPT}],
+                     [{"reload": True}, {"evaluate": "kept", "expression": KEPT},
+                      {"evaluate": "set good", "expression": "location.hash = %r" % GOOD_LINK},
+                      {"wait": 300},
+                      {"evaluate": "good", "expression": "(() => {%s})()" % LINK_VIEW},
+                      {"evaluate": "set bad", "expression": "location.hash = %r" % BAD_LINK},
+                      {"reload": True},
+                      {"evaluate": "bad", "expression": "(() => {%s})()" % LINK_VIEW}],
+
                      display=server.name)
         self.assertClean(web)
         # Paused, the elapsed time stands; resumed, it runs on with no jump (time x1,000 here).
@@ -106,6 +145,8 @@ class FirefoxTest(EngineCase):
                      web_capture(web, "paused"), web["nameBoxes"]["paused"], 1)
         check_line_widths(self, {w: web["evaluated"]["line %d" % w] for w in WIDTHS})
         self.assertEqual(web["evaluated"]["kept"], [5, "5"])
+        # A good link opened in the running page, then a bad one opened anew.
+        self.check_links(web["evaluated"]["good"], web["evaluated"]["bad"], fresh=True)
         stream = "".join(m["text"] + "\n" for m in web["console"]
                          if m["type"] == "log" and m["load"] == 1)
         probes = [web["probes"][name] for name in ("page", "full", "back")]
@@ -157,6 +198,13 @@ class WebKitTest(EngineCase):
         probes.append(browser.probe())
         self.check_pause_and_picture(browser)
         stream = "".join(line + "\n" for line in browser.lines())
+        # A good link, then a bad one, opened in the running page.
+        views = []
+        for link in (GOOD_LINK, BAD_LINK):
+            browser.run("location.hash = arguments[0]", link)
+            time.sleep(0.3)
+            views.append(browser.run(LINK_VIEW))
+        self.check_links(*views, fresh=False)
         errors = browser.errors()
         self.check_line_widths(browser)
         return shot, stream, status, errors, probes

@@ -176,6 +176,9 @@
     }
   });
   show(storedChoice());
+  // For the links of share.js: whether the names show, and showing them or not for this visit.
+  window.namesShown = () => shown;
+  window.showNames = show;
   // In another language the names take its words, and the next frame places them anew.
   i18n.onChange(() => {
     write();

@@ -16,14 +16,23 @@
     button.dataset.resume = i18n.t('button.resume');
   }
 
+  function show() {
+    label();
+    button.setAttribute('aria-pressed', String(paused));
+  }
+
   button.addEventListener('mousedown', (event) => event.preventDefault());
   button.addEventListener('click', () => {
     // Before the program has started there is no clock to stop.
     if (!window.Module || !Module.calledRun) return;
     paused = !paused;
     Module._webSetPaused(paused ? 1 : 0);
-    label();
-    button.setAttribute('aria-pressed', String(paused));
+    show();
   });
+  // A view opened from a link (share.js) sets the clock itself: the button then says so.
+  window.pauseButtonFollowsClock = () => {
+    paused = Module._webStatus(6) === 1;
+    show();
+  };
   i18n.onChange(label);
 })();
