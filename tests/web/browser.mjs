@@ -46,6 +46,7 @@
 //                           Chromium's installability errors for the page
 //   {"caches": "name"}      every cache of the page's origin: {cache: {url: SHA-256 of the body}}
 //   the picture's controls' actions (tap, elements, save): see controls.mjs
+//   {"fault": ...}          takes from the page something it relies on: see faults.mjs
 //   {"select": "#language", "value": "ar"}
 //                           chooses the option with that value in the <select>
 //   {"evaluate": "name", "expression": "i18n.language"}
@@ -77,6 +78,7 @@ import path from 'node:path';
 import { launchChromium, launchFirefox, serveSite } from './chromium.mjs';
 import { clickName, readNames } from './names.mjs';
 import { controlActions } from './controls.mjs';
+import { faultActions } from './faults.mjs';
 import { listCaches, probe, readStatus, readWords } from './readings.mjs';
 
 const options = { viewport: '1100x900' };
@@ -322,7 +324,8 @@ async function main() {
         result.words[name] = await page.evaluate(readWords);
       },
     };
-    Object.assign(perform, controlActions({ page, browser, result, out: options.out }));
+    Object.assign(perform, controlActions({ page, browser, result, out: options.out }),
+      faultActions({ page }));
     for (const action of actions) {
       const kind = Object.keys(perform).find((name) => name in action);
       if (!kind) throw new Error('unknown action ' + JSON.stringify(action));
