@@ -41,6 +41,19 @@ def same_picture(case, saved, shown, names, scale):
         case.assertLess(far, 0.1 * (box[2] - box[0]) * (box[3] - box[1]), box)
 
 
+# The names shown, and those shown after the Names button is pressed twice between two pictures,
+# which places them again from the last picture's anchors.
+NAMES_AGAIN = """(() => {
+  const shown = () => Array.from(document.querySelectorAll('#names-layer [data-body]'))
+    .filter((name) => !name.hidden).map((name) => name.dataset.body);
+  const before = shown();
+  const button = document.getElementById('names');
+  button.click();
+  button.click();
+  return [before, shown()];
+})()"""
+
+
 def inside(box, width, height):
     left, top, right, bottom = box
     return 0 <= left and right <= width and 0 <= top and bottom <= height
@@ -118,6 +131,7 @@ class ControlsTest(BrowserCase):
             {"elements": "closed", "selectors": ["#tray", "#pause", "#status"]},
             {"tap": "#fullscreen"}, {"wait": 800}, {"probe": "back"},
             {"elements": "back", "selectors": band + ["#tray"]},
+            {"evaluate": "names again", "expression": NAMES_AGAIN},
             {"screenshot": "back", "overlay": True}, {"nameBoxes": "back"}, {"save": "back"}], viewport=(844, 390),
             touch=True, worker_drawing=False, url="file://" + os.path.join(test_web.SITE, "index.html"))
         self.assertClean(web)
@@ -161,6 +175,10 @@ class ControlsTest(BrowserCase):
             self.assertEqual(elements["back"][selector]["box"], elements["page"][selector]["box"],
                              selector)
         self.assertFalse(elements["back"]["#show-keys"]["shown"])
+        # Placed again between two pictures drawn by the page itself, every name comes back.
+        before, again = web["evaluated"]["names again"]
+        self.assertIn("Earth", before)
+        self.assertEqual(again, before)
         # Saved from a folder and from the page's own WebGL canvas, still paused.
         image = picture.Image.open(web["saved"]["back"]["path"])
         self.assertEqual(list(image.size), back["buffer"])
