@@ -62,6 +62,7 @@
 // --touch 1 gives the page a touch screen (a phone's: it honours the viewport meta tag).
 // --webgl 0 starts a browser without WebGL, and waits for the page to say so instead of a frame.
 // --languages pl-PL,pl gives the browser those languages (navigator.languages, Accept-Language).
+// --base /a/b/ serves the site under that path rather than at the server's root (--site only).
 // --worker-drawing 0 takes OffscreenCanvas from the page, as in a browser whose workers cannot
 // draw, so the page draws on its canvas itself (Chromium).
 //
@@ -70,6 +71,7 @@
 //          "responses": [{load, url, status, serviceWorker, sha256}], "installability": {...},
 //          "caches": {...}, "words": {name: {...}},
 //          "evaluated": {name: value}}
+// A Content-Security-Policy violation in the page is one of its "errors", in either engine.
 // `load` counts the main frame's documents: 1 for the first, 2 after a reload (or a document that
 // loads the next one), and so on.
 import crypto from 'node:crypto';
@@ -175,7 +177,8 @@ async function tapButtons(page, result) {
 async function main() {
   const actions = JSON.parse(options.actions ?? fs.readFileSync(0, 'utf8'));
   fs.mkdirSync(options.out, { recursive: true });
-  let server = options.site ? await serveSite(options.site) : null;
+  const base = options.base ?? '/';
+  let server = options.site ? await serveSite(options.site, 0, base) : null;
   const url = server ? server.url : options.url;
   const webgl = options.webgl !== '0';
   const firefox = options.engine === 'firefox';
@@ -195,6 +198,7 @@ async function main() {
       deviceScaleFactor: scale, hasTouch: touchScreen, isMobile: touchScreen });
     page.on('console', (message) => {
       result.console.push({ type: message.type(), text: message.text(), load });
+      if (message.text().startsWith(violation)) result.errors.push(message.text());
     });
     page.on('pageerror', (error) => result.errors.push(String(error)));
     page.on('requestfailed', (request) => result.failedRequests.push(request.url()));
@@ -212,6 +216,14 @@ async function main() {
         entry.sha256 = crypto.createHash('sha256').update(body).digest('hex');
       }, () => {}));
     });
+    // The policy's refusals, which the browsers report to the console in ways puppeteer does not
+    // see, are said there by the page's own listener, installed before anything else runs.
+    await page.evaluateOnNewDocument((prefix) => {
+      document.addEventListener('securitypolicyviolation', (event) => {
+        console.error(`${prefix} ${event.violatedDirective} refused ` +
+            `${event.blockedURI || 'inline'} (${event.sourceFile}:${event.lineNumber})`);
+      });
+    }, violation);
     if (options.languages) {
       const wanted = options.languages.split(',');
       await page.setExtraHTTPHeaders({ 'Accept-Language': wanted.join(',') });
@@ -302,7 +314,7 @@ async function main() {
       server: async ({ server: folder }) => {
         const port = server.port;
         await server.close();
-        server = folder === 'stop' ? { close: () => {}, port } : await serveSite(folder, port);
+        server = folder === 'stop' ? { close: () => {}, port } : await serveSite(folder, port, base);
       },
       serviceWorker: ({ serviceWorker: state }) => page.waitForFunction(async (wanted) => {
         const registration = await navigator.serviceWorker.getRegistration();
@@ -341,6 +353,8 @@ async function main() {
   }
   process.stdout.write(JSON.stringify(result, null, 1) + '\n');
 }
+
+const violation = 'Content-Security-Policy violation:';
 
 async function waitForFirstFrame(page, webgl, result) {
   // The program's functions throw until its WebAssembly has started (calledRun), and an

@@ -89,9 +89,10 @@ class AppTest(BrowserCase):
 
     def test_runs_after_one_visit_with_the_server_gone(self):
         # The installability check makes the browser fetch the app's icons now, not while the
-        # server stops.
+        # server stops. The site is under a path of a larger one, as on a school's server.
         web = browse(self.name, [{"serviceWorker": "active"}, {"installability": "visit"},
-                                 {"server": "stop"}, {"reload": True}] + PRESS_KEYS)
+                                 {"server": "stop"}, {"reload": True}] + PRESS_KEYS,
+                     base="/school/tessaloran/")
         self.assertClean(web)
         final = [r for r in web["responses"] if r["load"] == 2]
         self.assertTrue(final and all(r["serviceWorker"] for r in final), final)

@@ -150,7 +150,7 @@
   }
 
   // Writes the page in its language once both the page and the language's messages are there;
-  // until then a page in another language than English stays unpainted (see index.html), so
+  // until then a page in another language than English stays unpainted (see page.css), so
   // that no English shows and nothing moves when the words change. A language the page cannot be
   // written in (a message that is not text, a script that cannot say it) gives way to English,
   // with a notice: the page is painted whatever happens.
