@@ -199,6 +199,11 @@
     notice.hidden = false;
   }
 
+  function dismissNotice() {
+    failedLanguage = null;
+    document.getElementById('language-notice').hidden = true;
+  }
+
   // A catalog that fails, or loads without adding its messages, is refused.
   function load(wanted) {
     if (catalogs[wanted]) return Promise.resolve();
@@ -216,8 +221,11 @@
     return load(wanted).then(() => {
       language = wanted;
       write();
-      // Kept only once the page could be written in it.
-      if (language === wanted) remember(wanted);
+      // Kept, and any notice of an earlier failure put away, once the page is written in it.
+      if (language === wanted) {
+        remember(wanted);
+        dismissNotice();
+      }
     }, () => {
       // The catalog did not load (the server gone before the site was kept): the page stays as
       // it is, the control shows so, and the notice says it.
@@ -260,11 +268,7 @@
     domReady = true;
     const control = document.getElementById('language');
     control.addEventListener('change', () => choose(control.value));
-    const notice = document.getElementById('language-notice');
-    notice.querySelector('button').addEventListener('click', () => {
-      notice.hidden = true;
-      failedLanguage = null;
-    });
+    document.querySelector('#language-notice button').addEventListener('click', dismissNotice);
     write();
   });
 })();
