@@ -314,7 +314,8 @@ async function main() {
       server: async ({ server: folder }) => {
         const port = server.port;
         await server.close();
-        server = folder === 'stop' ? { close: () => {}, port } : await serveSite(folder, port, base);
+        server = folder === 'stop' ? { close: () => {}, port }
+          : await serveSite(folder, port, base);
       },
       serviceWorker: ({ serviceWorker: state }) => page.waitForFunction(async (wanted) => {
         const registration = await navigator.serviceWorker.getRegistration();

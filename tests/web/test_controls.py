@@ -55,7 +55,8 @@ NAMES_AGAIN = """(() => {
 
 
 # The names outlined in blue rather than black, which the picture's lines never are.
-BLUE_OUTLINE = "document.getElementById('names-layer').style.textShadow = '1px 1px 0 rgb(0, 0, 255)'"
+BLUE_OUTLINE = ("document.getElementById('names-layer').style.textShadow = "
+                "'1px 1px 0 rgb(0, 0, 255)'")
 
 # Save picture clicked three times at once, with a browser that makes the PNG only when told
 # to, and then fails to: how many PNGs were asked for, and what the page says.
