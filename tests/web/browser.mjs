@@ -46,6 +46,7 @@
 //                           Chromium's installability errors for the page
 //   {"caches": "name"}      every cache of the page's origin: {cache: {url: SHA-256 of the body}}
 //   the picture's controls' actions (tap, elements, save): see controls.mjs
+//   {"fault": ...}          takes from the page something it relies on: see faults.mjs
 //   {"select": "#language", "value": "ar"}
 //                           chooses the option with that value in the <select>
 //   {"evaluate": "name", "expression": "i18n.language"}
@@ -62,6 +63,7 @@
 // --touch 1 gives the page a touch screen (a phone's: it honours the viewport meta tag).
 // --webgl 0 starts a browser without WebGL, and waits for the page to say so instead of a frame.
 // --languages pl-PL,pl gives the browser those languages (navigator.languages, Accept-Language).
+// --base /a/b/ serves the site under that path rather than at the server's root (--site only).
 // --worker-drawing 0 takes OffscreenCanvas from the page, as in a browser whose workers cannot
 // draw, so the page draws on its canvas itself (Chromium).
 //
@@ -70,6 +72,7 @@
 //          "responses": [{load, url, status, serviceWorker, sha256}], "installability": {...},
 //          "caches": {...}, "words": {name: {...}},
 //          "evaluated": {name: value}}
+// A Content-Security-Policy violation in the page is one of its "errors", in either engine.
 // `load` counts the main frame's documents: 1 for the first, 2 after a reload (or a document that
 // loads the next one), and so on.
 import crypto from 'node:crypto';
@@ -78,6 +81,7 @@ import path from 'node:path';
 import { launchChromium, launchFirefox, serveSite } from './chromium.mjs';
 import { clickName, readNames } from './names.mjs';
 import { controlActions } from './controls.mjs';
+import { faultActions } from './faults.mjs';
 import { listCaches, probe, readStatus, readWords } from './readings.mjs';
 
 const options = { viewport: '1100x900' };
@@ -174,7 +178,8 @@ async function tapButtons(page, result) {
 async function main() {
   const actions = JSON.parse(options.actions ?? fs.readFileSync(0, 'utf8'));
   fs.mkdirSync(options.out, { recursive: true });
-  let server = options.site ? await serveSite(options.site) : null;
+  const base = options.base ?? '/';
+  let server = options.site ? await serveSite(options.site, 0, base) : null;
   const url = (server ? server.url : options.url) + (options.hash ? '#' + options.hash : '');
   const webgl = options.webgl !== '0';
   const firefox = options.engine === 'firefox';
@@ -194,6 +199,7 @@ async function main() {
       deviceScaleFactor: scale, hasTouch: touchScreen, isMobile: touchScreen });
     page.on('console', (message) => {
       result.console.push({ type: message.type(), text: message.text(), load });
+      if (message.text().startsWith(violation)) result.errors.push(message.text());
     });
     page.on('pageerror', (error) => result.errors.push(String(error)));
     page.on('requestfailed', (request) => result.failedRequests.push(request.url()));
@@ -211,6 +217,14 @@ async function main() {
         entry.sha256 = crypto.createHash('sha256').update(body).digest('hex');
       }, () => {}));
     });
+    // The policy's refusals, which the browsers report to the console in ways puppeteer does not
+    // see, are said there by the page's own listener, installed before anything else runs.
+    await page.evaluateOnNewDocument((prefix) => {
+      document.addEventListener('securitypolicyviolation', (event) => {
+        console.error(`${prefix} ${event.violatedDirective} refused ` +
+            `${event.blockedURI || 'inline'} (${event.sourceFile}:${event.lineNumber})`);
+      });
+    }, violation);
     if (options.languages) {
       const wanted = options.languages.split(',');
       await page.setExtraHTTPHeaders({ 'Accept-Language': wanted.join(',') });
@@ -301,7 +315,8 @@ async function main() {
       server: async ({ server: folder }) => {
         const port = server.port;
         await server.close();
-        server = folder === 'stop' ? { close: () => {}, port } : await serveSite(folder, port);
+        server = folder === 'stop' ? { close: () => {}, port }
+          : await serveSite(folder, port, base);
       },
       serviceWorker: ({ serviceWorker: state }) => page.waitForFunction(async (wanted) => {
         const registration = await navigator.serviceWorker.getRegistration();
@@ -323,7 +338,8 @@ async function main() {
         result.words[name] = await page.evaluate(readWords);
       },
     };
-    Object.assign(perform, controlActions({ page, browser, result, out: options.out }));
+    Object.assign(perform, controlActions({ page, browser, result, out: options.out }),
+      faultActions({ page }));
     for (const action of actions) {
       const kind = Object.keys(perform).find((name) => name in action);
       if (!kind) throw new Error('unknown action ' + JSON.stringify(action));
@@ -339,6 +355,8 @@ async function main() {
   }
   process.stdout.write(JSON.stringify(result, null, 1) + '\n');
 }
+
+const violation = 'Content-Security-Policy violation:';
 
 async function waitForFirstFrame(page, webgl, result) {
   // The program's functions throw until its WebAssembly has started (calledRun), and an

@@ -8,20 +8,21 @@ import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
 const types = {
-  '.html': 'text/html', '.js': 'text/javascript', '.png': 'image/png', '.wasm': 'application/wasm',
-  '.webmanifest': 'application/manifest+json',
+  '.html': 'text/html', '.css': 'text/css', '.js': 'text/javascript', '.png': 'image/png',
+  '.wasm': 'application/wasm', '.webmanifest': 'application/manifest+json',
 };
 
-// A static server for the site folder on `port` (default: a free one); `url` is its address.
-// `close` also ends the connections the browser keeps open, so nothing more is served.
-export async function serveSite(folder, port = 0) {
+// A static server for the site folder on `port` (default: a free one), under the path `base`;
+// `url` is its address. `close` also ends the connections the browser keeps open, so nothing more
+// is served.
+export async function serveSite(folder, port = 0, base = '/') {
   const root = path.resolve(folder);
   const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname)
-      .replace(/\/$/, '/index.html');
+    const asked = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const name = ('/' + asked.slice(base.length)).replace(/\/$/, '/index.html');
     const file = path.join(root, path.normalize(name));
     fs.readFile(file, (error, data) => {
-      if (error || !file.startsWith(root)) {
+      if (error || !asked.startsWith(base) || !file.startsWith(root)) {
         response.writeHead(404).end();
         return;
       }
@@ -30,7 +31,7 @@ export async function serveSite(folder, port = 0) {
     });
   });
   await new Promise((resolve) => server.listen(port, '127.0.0.1', resolve));
-  return { url: `http://127.0.0.1:${server.address().port}/`, port: server.address().port,
+  return { url: `http://127.0.0.1:${server.address().port}${base}`, port: server.address().port,
     close: () => new Promise((resolve) => {
       server.close(resolve);
       server.closeAllConnections();

@@ -25,6 +25,13 @@ KEYS = [("a", "a"), ("Shift+3", "shift+3"), ("z", "z"), ("]", "bracketright"),
         ("Backspace", "BackSpace"), ("q", "q")]
 PRESS_KEYS = [{"key": key} for key, _ in KEYS]
 _desktop = []
+# An inline script added to the page, as an injection would: whether it ran.
+INJECT = """(() => {
+  const script = document.createElement('script');
+  script.textContent = 'window.injected = true;';
+  document.head.appendChild(script);
+  return window.injected === true;
+})()"""
 
 
 def digests(site):
@@ -89,9 +96,10 @@ class AppTest(BrowserCase):
 
     def test_runs_after_one_visit_with_the_server_gone(self):
         # The installability check makes the browser fetch the app's icons now, not while the
-        # server stops.
+        # server stops. The site is under a path of a larger one, as on a school's server.
         web = browse(self.name, [{"serviceWorker": "active"}, {"installability": "visit"},
-                                 {"server": "stop"}, {"reload": True}] + PRESS_KEYS)
+                                 {"server": "stop"}, {"reload": True}] + PRESS_KEYS,
+                     base="/school/tessaloran/")
         self.assertClean(web)
         final = [r for r in web["responses"] if r["load"] == 2]
         self.assertTrue(final and all(r["serviceWorker"] for r in final), final)
@@ -148,9 +156,16 @@ class AppTest(BrowserCase):
         self.assertEqual(kept, {k: v for k, v in release.items() if k != "service-worker.js"})
 
     def test_opened_from_a_folder(self):
-        web = browse(self.name, PRESS_KEYS,
+        web = browse(self.name, PRESS_KEYS + [{"evaluate": "injected", "expression": INJECT}],
                      url="file://" + os.path.join(test_web.SITE, "index.html"))
-        self.assertClean(web)
+        # A script put into the page does not run: its policy refuses it, and the refusal is the
+        # page's only error.
+        self.assertFalse(web["evaluated"]["injected"])
+        refused = [e for e in web["errors"] if "script-src" in e]
+        self.assertEqual(len(refused), 1, web["errors"])
+        self.assertClean(dict(web, errors=[e for e in web["errors"] if e not in refused],
+                              console=[m for m in web["console"] if "script-src" not in m["text"]
+                                       and "Content Security Policy" not in m["text"]]))
         self.assertSameStream(self.desktop_lines(), web)
 
 

@@ -101,6 +101,45 @@ def check_line_widths(case, readings):
         case.assertEqual(reading["names"] >= 20, width >= 3, (width, reading))
 
 
+# The names shown, and those shown after the Names button is pressed twice between two pictures,
+# which places them again from the last picture's anchors.
+NAMES_AGAIN = """(() => {
+  const shown = () => Array.from(document.querySelectorAll('#names-layer [data-body]'))
+    .filter((name) => !name.hidden).map((name) => name.dataset.body);
+  const before = shown();
+  const button = document.getElementById('names');
+  button.click();
+  button.click();
+  return [before, shown()];
+})()"""
+
+
+# The names outlined in blue rather than black, which the picture's lines never are.
+BLUE_OUTLINE = ("document.getElementById('names-layer').style.textShadow = "
+                "'1px 1px 0 rgb(0, 0, 255)'")
+
+# Save picture clicked three times at once, with a browser that makes the PNG only when told
+# to, and then fails to: how many PNGs were asked for, and what the page says.
+SAVES_AT_ONCE = """(async () => {
+  const toBlob = HTMLCanvasElement.prototype.toBlob;
+  const asked = [];
+  HTMLCanvasElement.prototype.toBlob = function (callback) { asked.push(callback); };
+  const save = document.getElementById('save');
+  for (let k = 0; k < 3; k += 1) save.click();
+  await new Promise((resolve) => setTimeout(resolve, 500));
+  for (const callback of asked) callback(null);
+  HTMLCanvasElement.prototype.toBlob = toBlob;
+  const notice = document.getElementById('save-notice');
+  return { encoded: asked.length,
+    notice: notice && !notice.hidden ? notice.textContent.replace(/\\s+/g, ' ') : null };
+})()"""
+
+
+def blue(image):
+    """The pixels of a picture that are clearly blue."""
+    return sum(1 for r, g, b in image.convert("RGB").getdata() if b > 150 and r < 90 and g < 90)
+
+
 def inside(box, width, height):
     left, top, right, bottom = box
     return 0 <= left and right <= width and 0 <= top and bottom <= height
@@ -111,6 +150,7 @@ class ControlsTest(BrowserCase):
     def test_pause_stops_model_time_and_save_keeps_the_picture(self):
         # At device pixel ratio 2, so the saved picture is the drawing buffer, not the CSS size.
         web = browse(self.name, [{"key": "]"}] * 6 + [
+            {"evaluate": "outline", "expression": BLUE_OUTLINE},
             {"wait": 500}, {"click": "#pause"}, {"wait": 600},
             {"status": "paused"}, {"screenshot": "paused", "overlay": True}, {"probe": "paused"},
             {"wait": 3000},
@@ -157,6 +197,10 @@ class ControlsTest(BrowserCase):
         self.assertEqual(list(image.size), web["probes"]["later"]["buffer"])
         self.assertEqual(list(image.size), [2048, 1536])
         same_picture(self, picture.Capture(image), shots["later"], web["nameBoxes"]["later"], 2)
+        # The names' outline (blue here) is saved as the screen shows it.
+        saved_blue, shown_blue = blue(image), blue(shots["later"].image)
+        self.assertGreater(shown_blue, 0)
+        self.assertTrue(0.5 * shown_blue < saved_blue < 2 * shown_blue, (saved_blue, shown_blue))
 
     def test_line_width_thickens_the_lines_closes_the_corners_and_is_kept(self):
         # Each width at device pixel ratio 2 and 1; at 1, the choice after a reload, and the
@@ -204,7 +248,9 @@ class ControlsTest(BrowserCase):
             {"elements": "closed", "selectors": ["#tray", "#pause", "#status"]},
             {"tap": "#fullscreen"}, {"wait": 800}, {"probe": "back"},
             {"elements": "back", "selectors": band + ["#tray"]},
-            {"screenshot": "back", "overlay": True}, {"nameBoxes": "back"}, {"save": "back"}], viewport=(844, 390),
+            {"evaluate": "names again", "expression": NAMES_AGAIN},
+            {"screenshot": "back", "overlay": True}, {"nameBoxes": "back"}, {"save": "back"},
+            {"evaluate": "saves", "expression": SAVES_AT_ONCE}], viewport=(844, 390),
             touch=True, worker_drawing=False, url="file://" + os.path.join(test_web.SITE, "index.html"))
         self.assertClean(web)
         full, elements = web["probes"]["full"], web["elements"]
@@ -269,11 +315,18 @@ class ControlsTest(BrowserCase):
             self.assertEqual(elements["back"][selector]["box"], elements["page"][selector]["box"],
                              selector)
         self.assertFalse(elements["back"]["#show-keys"]["shown"])
+        # Placed again between two pictures drawn by the page itself, every name comes back.
+        before, again = web["evaluated"]["names again"]
+        self.assertIn("Earth", before)
+        self.assertEqual(again, before)
         # Saved from a folder and from the page's own WebGL canvas, still paused.
         image = picture.Image.open(web["saved"]["back"]["path"])
         self.assertEqual(list(image.size), back["buffer"])
         same_picture(self, picture.Capture(image), web_capture(web, "back"), web["nameBoxes"]["back"],
                      1)
+        # Three clicks make one file; a file the browser cannot make is reported.
+        self.assertEqual(web["evaluated"]["saves"], {
+            "encoded": 1, "notice": "The picture could not be saved. Close"})
 
     def test_about_gives_the_models_facts_and_the_drawn_distance_from_the_earth(self):
         # Paused at once; the Earth followed and zoomed in, so the Moon's name shows apart from

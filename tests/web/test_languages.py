@@ -149,6 +149,19 @@ def actions(tag):
             [{"wait": 600}, {"words": tag}, {"probe": tag}])
 
 
+# What a page in trouble shows: its language, whether it is painted, the language notice's text
+# (null while hidden) and the status line.
+SHOWN = """(() => {
+  const root = document.documentElement;
+  const notice = document.getElementById('language-notice');
+  return { lang: root.lang, painted: !root.classList.contains('i18n-loading') &&
+      getComputedStyle(document.body).visibility === 'visible',
+    notice: notice && !notice.hidden ? notice.textContent.replace(/\s+/g, ' ') : null,
+    status: document.querySelector('#status > span').textContent };
+})()"""
+CATALOG_FAULTS = ["catalog fails", "catalog late", "catalog empty", "catalog unwritable"]
+
+
 def stream(web, load):
     return [m["text"] for m in web["console"] if m["type"] == "log" and m["load"] == load]
 
@@ -202,6 +215,29 @@ class LanguageTest(BrowserCase):
         self.assertEqual(stream(web, 1), stream(english, 1))
         self.assertEqual(stream(web, 2), stream(english, 1))
         self.assertSamePicture([web_capture(english, "en")], web_capture(web, "ar"), "Arabic")
+
+    def test_a_german_page_is_shown_whatever_fails(self):
+        # One page load in German, then a load for each fault, in English where the catalog
+        # cannot serve, in German with plain units where Intl has none.
+        actions = [{"wait": 600}, {"evaluate": "de", "expression": SHOWN}]
+        for fault in CATALOG_FAULTS + ["old Intl"]:
+            actions += [{"fault": fault}, {"reload": True}, {"wait": 600},
+                        {"evaluate": fault, "expression": SHOWN}]
+        web = browse(self.name, actions, languages="de-DE")
+        self.assertEqual(web["errors"], [])
+        shown = web["evaluated"]
+        self.assertEqual((shown["de"]["lang"], shown["de"]["painted"], shown["de"]["notice"]),
+                         ("de", True, None))
+        for fault in CATALOG_FAULTS:
+            said = shown[fault]
+            self.assertEqual((said["lang"], said["painted"], said["notice"]),
+                             ("en", True, "The page could not be shown in this language: "
+                              "Deutsch. Close"), fault)
+            self.assertRegex(said["status"], r"^time ×1 · .* elapsed · ", fault)
+        # No unit from Intl: kilometres and the elapsed time as the units' symbols.
+        said = shown["old Intl"]
+        self.assertEqual((said["lang"], said["painted"], said["notice"]), ("de", True, None))
+        self.assertRegex(said["status"], r"^Zeit ×1 · \d+ s vergangen · .* [\d.]+ km ", said)
 
     def test_a_phone_in_russian_keeps_the_keys_in_place(self):
         # Time 10^8 times faster: the status line's words change as it runs, wrapping anew.

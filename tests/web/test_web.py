@@ -104,12 +104,12 @@ DRAGS = [
 
 
 def browse(name, actions, viewport=VIEWPORT, touch=False, webgl=True, scale=1, display=None,
-           url=None, worker_drawing=True, languages=None, hash=None):
-    """Runs browser.mjs on the site (or at `url`) with the actions (on a touch screen if `touch`,
-    in a browser without WebGL unless `webgl`, at device pixel ratio `scale`; in Firefox on the X
-    `display` if one is given; with the page drawing itself unless `worker_drawing`; with the
-    browser's `languages`, "pl-PL,pl", if given; opened with the fragment #`hash` if given);
-    returns its JSON result."""
+           url=None, worker_drawing=True, languages=None, hash=None, base=None):
+    """Runs browser.mjs on the site (at `url` instead if given, under the path `base` if given)
+    with the actions (on a touch screen if `touch`, in a browser without WebGL unless `webgl`,
+    at device pixel ratio `scale`; in Firefox on the X `display` if one is given; with the page
+    drawing itself unless `worker_drawing`; with the browser's `languages`, "pl-PL,pl", if
+    given; opened with the fragment #`hash` if given); returns its JSON result."""
     out = os.path.join(harness.ARTEFACTS, name + "-web")
     where = ["--url", url] if url else ["--site", SITE]
     command = ["node", os.path.join(HERE, "browser.mjs")] + where + ["--out", out,
@@ -118,7 +118,8 @@ def browse(name, actions, viewport=VIEWPORT, touch=False, webgl=True, scale=1, d
                    ["--engine", "firefox"] if display else []) + (
                    [] if worker_drawing else ["--worker-drawing", "0"]) + (
                    ["--languages", languages] if languages else []) + (
-                   ["--hash", hash] if hash else [])
+                   ["--hash", hash] if hash else []) + (
+                   ["--base", base] if base else [])
     env = dict(os.environ, DISPLAY=display) if display else None
     run = subprocess.run(command, input=json.dumps(actions), capture_output=True, text=True,
                          timeout=300, env=env)

@@ -22,7 +22,9 @@ SERVE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "we
 XDOTOOL_BUTTONS = {"left": 1, "middle": 2, "right": 3}
 
 # Every line the program prints goes through console.log, which WebDriver cannot read: the page
-# keeps a copy. Installed after the first frame, before any key, so no line is missed.
+# keeps a copy. Installed after the first frame, before any key, so no line is missed. A refusal
+# by the page's Content-Security-Policy is an error too (one before the first frame, which no
+# script of the driver's can see, leaves the page without what it refused).
 WATCH = """
 window.testLines = [];
 window.testErrors = [];
@@ -33,6 +35,8 @@ for (const kind of ['warn', 'error']) {
   console[kind] = (...args) => { testErrors.push(args.join(' ')); original(...args); };
 }
 addEventListener('error', (event) => testErrors.push(String(event.message)));
+document.addEventListener('securitypolicyviolation', (event) => testErrors.push(
+  `Content-Security-Policy violation: ${event.violatedDirective} refused ${event.blockedURI}`));
 """
 
 PROBE = """

@@ -6,6 +6,9 @@
 // i18n.add('de', {...})), so that a page opened from a folder, where nothing can be fetched, loads
 // them as well; English, the source and every other language's fallback, is built into this file.
 // Numbers, units and plural forms come from the browser's Intl; the catalogs hold sentences only.
+// The page is shown in every case: a catalog that fails, takes more than a few seconds, never adds
+// its messages or cannot be written leaves it in English, with a notice (#language-notice), and
+// where Intl lacks what a language needs, plain numbers and unit symbols stand in.
 //
 // API, on window.i18n:
 //   i18n.language              the page's language now ('en', 'de', 'pt-BR', ...)
@@ -41,6 +44,9 @@
   let language = 'en';
   let domReady = false;
   let applied = null; // the language the page's words are in, once written
+  let rewritten = false; // whether the page's words were ever written over its English
+  let failedLanguage = null; // the language the notice says the page could not be shown in
+  const patience = 3000; // ms a catalog may take before the page is shown in English
 
   // The best match of the browser's languages: the first whose language subtag the page speaks,
   // in the region asked for where the page has it (pt-PT gets pt-BR, zh gets zh-CN).
@@ -81,27 +87,45 @@
       (Object.prototype.hasOwnProperty.call(params, name) ? String(params[name]) : whole)) : text;
   }
 
+  // Intl's formatter, or null where the browser lacks the kind or its options (unit styles and
+  // ListFormat came in Safari 14.1; an engine may also drop an option it does not know): plain
+  // numbers and words stand in then, so that the page and its status line still say everything.
   function formatter(kind, options) {
     const key = `${language} ${kind} ${JSON.stringify(options)}`;
     if (!formatters.has(key)) {
-      formatters.set(key, kind === 'list' ? new Intl.ListFormat(language, options)
-        : new Intl.NumberFormat(language, options));
+      let made = null;
+      try {
+        made = kind === 'list' ? new Intl.ListFormat(language, options)
+          : new Intl.NumberFormat(language, options);
+        if (options.style && made.resolvedOptions().style !== options.style) made = null;
+      } catch (error) {
+        made = null;
+      }
+      formatters.set(key, made);
     }
     return formatters.get(key);
   }
 
   function number(n, options) {
-    return formatter('number', options || {}).format(n);
+    const made = formatter('number', options || {});
+    if (made) return made.format(n);
+    const digits = options && options.maximumFractionDigits;
+    return digits === undefined ? String(n) : n.toFixed(digits);
   }
 
+  // Where Intl has no units: the unit's international symbol ("18 d", "2°").
+  const symbols = { year: ' a', day: ' d', hour: ' h', minute: ' min', second: ' s',
+    kilometer: ' km', degree: '°' };
+
   function unit(n, name, display) {
-    return formatter('number', { style: 'unit', unit: name, unitDisplay: display || 'long' })
-      .format(n);
+    const made = formatter('number', { style: 'unit', unit: name, unitDisplay: display || 'long' });
+    return made ? made.format(n) : number(n) + symbols[name];
   }
 
   // "3 days 4 hours" in English: the list of units, as a measurement is read out.
   function list(parts) {
-    return formatter('list', { type: 'unit', style: 'narrow' }).format(parts);
+    const made = formatter('list', { type: 'unit', style: 'narrow' });
+    return made ? made.format(parts) : parts.join(' ');
   }
 
   // The numbers the key and touch tables quote, in the language's own digits and grouping.
@@ -126,30 +150,67 @@
   }
 
   // Writes the page in its language once both the page and the language's messages are there;
-  // until then a page in another language than English stays unpainted (see index.html), so
-  // that no English shows and nothing moves when the words change.
+  // until then a page in another language than English stays unpainted (see page.css), so
+  // that no English shows and nothing moves when the words change. A language the page cannot be
+  // written in (a message that is not text, a script that cannot say it) gives way to English,
+  // with a notice: the page is painted whatever happens.
   function write() {
     if (!domReady || !catalogs[language] || applied === language) return;
     const root = document.documentElement;
-    root.lang = language;
-    root.dir = rightToLeft.has(language) ? 'rtl' : 'ltr';
-    document.title = t('page.title');
-    // The page is served in English: written in English the first time, it has nothing to
-    // change, and Intl is left alone until the status line first speaks.
-    if (applied !== null || language !== 'en') apply(document);
-    const control = document.getElementById('language');
-    if (control) control.value = language;
-    applied = language;
-    for (const callback of listeners) callback(language);
-    root.classList.remove('i18n-loading');
+    try {
+      root.lang = language;
+      root.dir = rightToLeft.has(language) ? 'rtl' : 'ltr';
+      document.title = t('page.title');
+      // The page is served in English: written in English before any other language, it has
+      // nothing to change, and Intl is left alone until the status line first speaks.
+      if (rewritten || language !== 'en') {
+        rewritten = true;
+        apply(document);
+      }
+      const control = document.getElementById('language');
+      if (control) control.value = language;
+      applied = language;
+      for (const callback of listeners) callback(language);
+      showNotice();
+    } catch (error) {
+      console.error(error);
+      if (language !== 'en') fallBack(language);
+    } finally {
+      root.classList.remove('i18n-loading');
+    }
   }
 
+  // The page in English, and a notice that it could not be shown in `failed`.
+  function fallBack(failed) {
+    failedLanguage = failed;
+    language = 'en';
+    applied = null;
+    write();
+  }
+
+  // The notice (#language-notice) names the language in its own words, as the control does, and
+  // is written in the page's language; its button puts it away.
+  function showNotice() {
+    if (!failedLanguage || !domReady) return;
+    const notice = document.getElementById('language-notice');
+    const option = document.querySelector(`#language option[value="${failedLanguage}"]`);
+    notice.querySelector('span').textContent = t('notice.language',
+      { language: option ? option.textContent : failedLanguage });
+    notice.hidden = false;
+  }
+
+  function dismissNotice() {
+    failedLanguage = null;
+    document.getElementById('language-notice').hidden = true;
+  }
+
+  // A catalog that fails, or loads without adding its messages, is refused.
   function load(wanted) {
     if (catalogs[wanted]) return Promise.resolve();
     return new Promise((resolve, reject) => {
       const script = document.createElement('script');
       script.src = `messages-${wanted}.js`;
-      script.onload = resolve;
+      script.onload = () => (catalogs[wanted] ? resolve() : reject());
       script.onerror = reject;
       document.head.appendChild(script);
     });
@@ -158,14 +219,20 @@
   function choose(wanted) {
     if (!languages.includes(wanted)) return Promise.resolve();
     return load(wanted).then(() => {
-      remember(wanted);
       language = wanted;
       write();
+      // Kept, and any notice of an earlier failure put away, once the page is written in it.
+      if (language === wanted) {
+        remember(wanted);
+        dismissNotice();
+      }
     }, () => {
       // The catalog did not load (the server gone before the site was kept): the page stays as
-      // it is, and the control shows so.
+      // it is, the control shows so, and the notice says it.
       const control = document.getElementById('language');
       if (control) control.value = language;
+      failedLanguage = wanted;
+      showNotice();
     });
   }
 
@@ -189,17 +256,19 @@
   language = start;
   if (start !== 'en') {
     document.documentElement.classList.add('i18n-loading');
-    load(start).catch(() => {
-      // No catalog (a server that lost it): the page stays in English.
-      language = 'en';
-      write();
-    });
+    // No catalog (a server that lost it), or none in time: the page in English.
+    const refused = () => {
+      if (language === start && !catalogs[start]) fallBack(start);
+    };
+    load(start).catch(refused);
+    setTimeout(refused, patience);
   }
 
   document.addEventListener('DOMContentLoaded', () => {
     domReady = true;
     const control = document.getElementById('language');
     control.addEventListener('change', () => choose(control.value));
+    document.querySelector('#language-notice button').addEventListener('click', dismissNotice);
     write();
   });
 })();

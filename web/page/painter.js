@@ -149,7 +149,9 @@ window.painter = new Promise((settle) => {
       draw({ size: [canvas.width, canvas.height], viewport, clear, vertices, primitives,
         lineWidth: linePixels() });
       copyIfWanted(canvas, canvas.width, canvas.height);
-      framePictureShown(anchors, viewport, [canvas.width, canvas.height]);
+      // A copy: the program clears its anchors as soon as this returns, and the names are
+      // placed again from them between pictures (a resize, the Names button).
+      framePictureShown(anchors.slice(), viewport, [canvas.width, canvas.height]);
     }));
   }
 

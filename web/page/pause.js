@@ -10,7 +10,7 @@
   let paused = false;
 
   // The label says what pressing the button does, in the page's language (i18n.js); the button
-  // keeps the width of its longer word (index.html), so nothing beside it moves as it changes.
+  // keeps the width of its longer word (page.css), so nothing beside it moves as it changes.
   function label() {
     button.textContent = i18n.t(paused ? 'button.resume' : 'button.pause');
     button.dataset.resume = i18n.t('button.resume');

@@ -1,10 +1,11 @@
 // Save picture: the button #save saves the picture as it is on screen as a PNG file, at the
 // canvas's full resolution (its drawing buffer: CSS size times the device pixel ratio), with the
 // bodies' names drawn in where the page shows them over the picture (the elements
-// `#names-layer [data-body]`, from their boxes and computed fonts, scaled to the buffer). The file
-// is named for what it shows: the body followed ("sun", "no-body") and the model time elapsed in
-// its largest unit, as tessaloran-earth-18-days.png. A blob address on an <a download> saves it
-// from a server, offline, from a folder and in the installed app alike.
+// `#names-layer [data-body]`, from their boxes, computed fonts and outlines, scaled to the
+// buffer). The file is named for what it shows: the body followed ("sun", "no-body") and the
+// model time elapsed in its largest unit, as tessaloran-earth-18-days.png. A blob address on an
+// <a download> saves it from a server, offline, from a folder and in the installed app alike; a
+// browser that cannot make the file says so in a notice (#save-notice).
 'use strict';
 
 (function () {
@@ -50,9 +51,33 @@
       context.font = font(fontSize);
       const down = baseline(context, name.textContent, at.height - above - below);
       context.font = font(fontSize * scale);
+      const [x, y] = [left + inset * scale, top + (above + down) * scale];
+      // The outline first: the shadows alone (the text drawn far off the picture, each shadow
+      // brought back over it), the last listed lowest, as the page draws them.
+      const far = 2 * (canvas.width + at.width * scale);
+      for (const [colour, dx, dy, blur] of shadows(style.textShadow).reverse()) {
+        context.shadowColor = colour;
+        context.shadowBlur = blur * scale;
+        context.shadowOffsetX = far + dx * scale;
+        context.shadowOffsetY = dy * scale;
+        context.fillText(name.textContent, x - far, y);
+      }
+      context.shadowColor = 'transparent';
       context.fillStyle = style.color;
-      context.fillText(name.textContent, left + inset * scale, top + (above + down) * scale);
+      context.fillText(name.textContent, x, y);
     }
+  }
+
+  // A computed text-shadow ("rgb(0, 0, 0) 1px 1px 2px, ...") as [colour, x, y, blur] in CSS
+  // pixels, in the order listed (the first on top).
+  function shadows(textShadow) {
+    if (!textShadow || textShadow === 'none') return [];
+    return textShadow.split(/,(?![^(]*\))/).map((shadow) => {
+      const colour = /rgba?\([^)]*\)|#\w+|[a-z]+/i.exec(shadow);
+      const [dx = 0, dy = 0, blur = 0] = (shadow.replace(colour, '').match(/-?[\d.]+/g) || [])
+        .map(Number);
+      return [colour ? colour[0] : 'black', dx, dy, blur];
+    });
   }
 
   // How far below the top of a line box `height` CSS pixels tall the page puts the text's
@@ -87,14 +112,30 @@
     return picture;
   });
 
+  // Says that the picture could not be saved (a browser out of memory for the PNG gives no file).
+  function saveFailed() {
+    const notice = document.getElementById('save-notice');
+    notice.hidden = false;
+    notice.querySelector('button').onclick = () => { notice.hidden = true; };
+  }
+
+  // One save at a time: a click while the picture is still to be shown or encoded does nothing,
+  // so clicks on a page that shows no picture (a hidden tab) do not pile up.
+  let saving = false;
+
   // Keeps the focus where it is, as the on-screen keys do.
   button.addEventListener('mousedown', (event) => event.preventDefault());
   button.addEventListener('click', () => {
     // Nothing is drawn before the program has started, nor without WebGL.
-    if (!window.Module || !Module.calledRun || canvas.style.display === 'none') return;
+    if (saving || !window.Module || !Module.calledRun || canvas.style.display === 'none') return;
+    saving = true;
     const name = fileName();
     window.pictureToSave().then((picture) => {
-      picture.toBlob((blob) => download(blob, name), 'image/png');
+      picture.toBlob((blob) => {
+        saving = false;
+        if (blob) download(blob, name);
+        else saveFailed();
+      }, 'image/png');
     });
   });
 })();

@@ -78,7 +78,7 @@
   }
 
   // The longest line the status can say in this language, which the line's box reserves room
-  // for (index.html): the largest scales, the longest duration, paused, following no body with
+  // for (page.css): the largest scales, the longest duration, paused, following no body with
   // the longest name's plane levelled, the largest distance with the most digits of AU.
   function longest() {
     const durations = [100000 * year, 9 * year + 364 * 86400, 9 * 86400 + 23 * 3600,
