@@ -13,12 +13,14 @@
 #
 # --arch makes a root of another Debian architecture (arm64, as on a Raspberry Pi), run through
 # qemu-user-static, which is installed here with the kernel's binfmt_misc registration if missing.
-# Under emulation everything runs 10 to 20 times slower, so the run inside gets
+# Under emulation every program runs many times slower, so the run inside gets
 # TESSALORAN_BROWSER_TESTS=0 (scripts/test.sh builds neither the web site nor its browser tests:
 # an emulated Emscripten and three emulated browsers would take hours), GALLIUM_DRIVER=softpipe
 # (Mesa's llvmpipe compiles its shaders with an emulated LLVM, minutes at start-up, softpipe starts
-# in seconds) and TESSALORAN_TIME_SCALE=10 (the end-to-end tests wait ten times longer). Needs root (debootstrap,
-# chroot and bind mounts) and a Debian mirror (DEBIAN_MIRROR, default http://deb.debian.org/debian).
+# in seconds) and TESSALORAN_TIME_SCALE=10 (the end-to-end tests wait ten times longer).
+#
+# Needs root (debootstrap, chroot and bind mounts) and a Debian mirror (DEBIAN_MIRROR, default
+# http://deb.debian.org/debian).
 # Exits with the test command's status.
 set -euo pipefail
 
