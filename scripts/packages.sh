@@ -27,6 +27,11 @@ test_packages=(
     x11-utils python3 python3-pil python3-xlib zbar-tools
     desktop-file-utils appstream groff-base
 )
+# The arm64 cross compiler for the test that compiles everything for a Raspberry Pi as well, on
+# any machine that is not arm64 itself.
+if [[ "$(dpkg --print-architecture)" != arm64 ]]; then
+    test_packages+=(g++-aarch64-linux-gnu)
+fi
 
 # Debian's Emscripten runs its JavaScript tools with Debian's modules (acorn); a Node.js that
 # does not come from Debian looks for them only where NODE_PATH says.

@@ -45,6 +45,9 @@ def every_grid_line_drawn(shot):
 
 
 class DriverChoiceTest(harness.ProgramTestCase):
+    # The program chooses only where the user has not: a driver set for the whole test run (as
+    # under emulation, softpipe) is left out here.
+    environment = {"GALLIUM_DRIVER": None}
 
     def test_softpipe_exactly_where_llvmpipe_drops_lines_and_a_chosen_driver_kept(self):
         time.sleep(1)  # the default run: its first frames are drawn by now
@@ -61,7 +64,8 @@ class DriverChoiceTest(harness.ProgramTestCase):
 
         # Without LIBGL_ALWAYS_SOFTWARE the program must see for itself that Mesa draws in
         # software here (Xvfb offers no DRI), and choose as it did with it.
-        plain = harness.App(self.server, "plain", {"LIBGL_ALWAYS_SOFTWARE": None})
+        plain = harness.App(self.server, "plain", {"LIBGL_ALWAYS_SOFTWARE": None,
+                                                   "GALLIUM_DRIVER": None})
         self.addCleanup(plain.stop)
         plain.wait_for_window()
         picture.capture_until(plain, "plain", picture.drawn)  # its renderer's threads run by now
@@ -90,7 +94,7 @@ class FailingProbeTest(harness.ProgramTestCase):
             os.remove(self.log)
         fault = "hang" if "hang" in self.id() else "fault"
         return {"LD_PRELOAD": harness.GL_FAULT, "TESSALORAN_TEST_GL_FAULT": fault,
-                "TESSALORAN_TEST_GL_FAULT_LOG": self.log}
+                "TESSALORAN_TEST_GL_FAULT_LOG": self.log, "GALLIUM_DRIVER": None}
 
     def check_started_anew(self):
         picture.capture_until(self.app, "drawn", picture.drawn)

@@ -25,6 +25,15 @@ from Xlib.protocol import event as xevent
 
 SCREEN = (1280, 1024)
 
+# Where everything runs slower, every wait for the program grows by this factor: an emulated
+# machine (scripts/test-on-debian.sh --arch arm64) sets TESSALORAN_TIME_SCALE=10.
+TIME_SCALE = float(os.environ.get("TESSALORAN_TIME_SCALE", "1"))
+
+
+def patience(seconds):
+    """`seconds` of waiting for the program, scaled for the machine."""
+    return seconds * TIME_SCALE
+
 # Filled in by main() from the command line.
 BINARY = None
 ARTEFACTS = None
@@ -46,7 +55,7 @@ class XServer:
             stdout=self.log, stderr=subprocess.STDOUT)
         os.close(write_end)
         number = b""
-        deadline = time.monotonic() + 20
+        deadline = time.monotonic() + patience(20)
         with os.fdopen(read_end, "rb") as pipe:
             # Xvfb writes the number and a newline once it accepts connections.
             while not number.endswith(b"\n") and time.monotonic() < deadline:
@@ -126,7 +135,8 @@ class App:
     # --- the window -------------------------------------------------------------------------
 
     def xdotool(self, *args, timeout=20):
-        result = subprocess.run(["xdotool", *map(str, args)], env=self.env, timeout=timeout,
+        result = subprocess.run(["xdotool", *map(str, args)], env=self.env,
+                                timeout=patience(timeout),
                                 capture_output=True, text=True)
         if result.returncode != 0:
             raise RuntimeError("xdotool %s failed: %s" % (" ".join(map(str, args)),
@@ -136,7 +146,7 @@ class App:
     def find_windows(self, timeout=20):
         """Ids of the windows whose title starts with TESSALORAN, waiting up to `timeout` seconds
         for the first; fails at once if the program has ended."""
-        deadline = time.monotonic() + timeout
+        deadline = time.monotonic() + patience(timeout)
         while True:
             if not self.alive():
                 raise RuntimeError("the program ended with status %s before showing a window:\n%s"
@@ -146,7 +156,7 @@ class App:
                 return [int(line) for line in out.split()]
             except subprocess.TimeoutExpired:
                 if time.monotonic() > deadline:
-                    raise RuntimeError("no TESSALORAN window within %s s" % timeout)
+                    raise RuntimeError("no TESSALORAN window within %s s" % patience(timeout))
 
     def wait_for_window(self, timeout=20):
         self.window = self.find_windows(timeout)[0]
@@ -200,14 +210,14 @@ class App:
         self._shots += 1
         path = os.path.join(ARTEFACTS, "%s-%02d-%s.png" % (self.name, self._shots, label))
         subprocess.run(["import", "-window", str(self.window), path], env=self.env, check=True,
-                       timeout=30, capture_output=True)
+                       timeout=patience(30), capture_output=True)
         with Image.open(path) as image:
             return image.convert("RGB")
 
     def wait_for_output(self, pattern, timeout=10):
         """Waits until the program's stdout matches `pattern` (a regular expression) and returns
         the match."""
-        deadline = time.monotonic() + timeout
+        deadline = time.monotonic() + patience(timeout)
         while True:
             match = re.search(pattern, self.stdout.text())
             if match or time.monotonic() > deadline:
@@ -232,7 +242,7 @@ class App:
     def wait(self, timeout):
         """Exit status, or None if the program is still running after `timeout` seconds."""
         try:
-            return self.process.wait(timeout=timeout)
+            return self.process.wait(timeout=patience(timeout))
         except subprocess.TimeoutExpired:
             return None
 

@@ -13,6 +13,8 @@ import time
 
 from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
+import harness
+
 WIDTH, HEIGHT = 1024, 768
 CENTRE = (WIDTH / 2, HEIGHT / 2)
 FOVY = 90.0
@@ -463,7 +465,7 @@ def capture(app, label):
 def capture_until(app, label, condition, timeout=10.0):
     """Captures the window until `condition(capture)` holds, and returns that capture, or the
     last one when `timeout` seconds have passed."""
-    deadline = time.monotonic() + timeout
+    deadline = time.monotonic() + harness.patience(timeout)
     while True:
         shot = capture(app, label)
         if condition(shot) or time.monotonic() > deadline:

@@ -27,14 +27,15 @@ class KeysTest(harness.ProgramTestCase, picture.PictureAssertions):
         expected so far followed by `output`, nothing more and nothing less."""
         self.expected += output
         self.app.key(*keys)
-        deadline = time.monotonic() + timeout
+        deadline = time.monotonic() + harness.patience(timeout)
         while len(self.app.stdout.text()) < len(self.expected) and time.monotonic() < deadline:
             time.sleep(0.02)
         self.assertEqual(self.app.stdout.text(), self.expected, "after the keys %s" % (keys,))
 
     def settled_output(self, quiet=0.5, timeout=10):
         """The output once it has not changed for `quiet` seconds."""
-        deadline = time.monotonic() + timeout
+        deadline = time.monotonic() + harness.patience(timeout)
+        quiet = harness.patience(quiet)
         text, since = self.app.stdout.text(), time.monotonic()
         while time.monotonic() - since < quiet and time.monotonic() < deadline:
             time.sleep(0.05)

@@ -43,7 +43,7 @@ def setUpModule():
     global PACKAGE, ROOT
     build = os.path.join(harness.ARTEFACTS, "build")
     made = subprocess.run([os.path.join(REPO, "scripts", "package.sh"), "--build-dir", build],
-                          capture_output=True, text=True, timeout=600)
+                          capture_output=True, text=True, timeout=harness.patience(600))
     if made.returncode != 0:
         raise RuntimeError("scripts/package.sh failed:\n" + made.stderr[-4000:])
     PACKAGE = made.stdout.splitlines()[-1]
@@ -54,7 +54,7 @@ def setUpModule():
 
 
 def run(*command, **options):
-    return subprocess.run(command, capture_output=True, text=True, timeout=60, **options)
+    return subprocess.run(command, capture_output=True, text=True, timeout=harness.patience(60), **options)
 
 
 def path(name):

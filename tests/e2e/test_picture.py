@@ -29,7 +29,7 @@ class PictureTest(harness.ProgramTestCase, picture.PictureAssertions):
         wanted = self.app.stdout.text().count(line) + times
         for _ in range(times):
             self.app.key(key)
-        deadline = time.monotonic() + timeout
+        deadline = time.monotonic() + harness.patience(timeout)
         while self.app.stdout.text().count(line) < wanted and time.monotonic() < deadline:
             time.sleep(0.02)
         self.assertEqual(self.app.stdout.text().count(line), wanted,

@@ -24,7 +24,7 @@ def run_script(*command):
     environment = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
     result = subprocess.run([os.path.join(REPO, command[0])] + list(command[1:]), cwd=REPO,
                             env=environment, stdin=subprocess.DEVNULL, capture_output=True,
-                            text=True, timeout=900)
+                            text=True, timeout=harness.patience(900))
     if result.returncode != 0:
         raise AssertionError("%s ended with exit status %d:\n%s" % (
             " ".join(command), result.returncode, result.stderr[-3000:]))

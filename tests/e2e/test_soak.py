@@ -120,7 +120,7 @@ class SoakTest(harness.ProgramTestCase):
         elapsed = time.monotonic() - start
 
         # Every key reached the program: one diagnostic line each.
-        deadline = time.monotonic() + 10
+        deadline = time.monotonic() + harness.patience(10)
         while self.key_presses() < sent and time.monotonic() < deadline:
             time.sleep(0.1)
         self.assertEqual(self.key_presses(), sent, "key presses seen by the program")

@@ -2,13 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cstring>
 #include <random>
+#include <type_traits>
 
 namespace {
 
-// The browser's long double: IEEE quadruple, 113 bits, done in software as in WebAssembly.
+// The browser's long double, IEEE quadruple (113 bits), as a second format beside this machine's
+// long double: the compiler's __float128 where it has one (GCC and Clang on x86), while long double
+// is that format already on aarch64 (a Raspberry Pi) and needs no second run. Elsewhere only the
+// long double is tested.
+#if defined(__SIZEOF_FLOAT128__) && LDBL_MANT_DIG != 113
 __extension__ typedef __float128 Quad;
+#else
+using Quad = long double;
+#endif
 
 bool sameBits(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
@@ -57,9 +66,11 @@ void checkProductsNearHalfway(unsigned seed) {
 
 TEST(ProductAsDouble, GivesTheExtendedProductsDoubleBitForBit) {
     checkRandomProducts<long double>(1);
-    checkRandomProducts<Quad>(2);
     checkProductsNearHalfway<long double>(3);
-    checkProductsNearHalfway<Quad>(4);
+    if constexpr (!std::is_same_v<Quad, long double>) {
+        checkRandomProducts<Quad>(2);
+        checkProductsNearHalfway<Quad>(4);
+    }
 }
 
 // Zero, tiny and huge factors, outside the split's range, take the long double product as it is.
