@@ -17,7 +17,7 @@ const docs = fileURLToPath(new URL('../docs/', import.meta.url));
 
 // Waits until the program has drawn `frames` frames, so the picture is the program's own.
 async function waitForFrames(page, frames) {
-  await page.waitForFunction((n) => window.Module && Module.calledRun &&
+  await page.waitForFunction((n) => window.tessaloran && tessaloran.started &&
       Module._webFrameCount(3) >= n, { timeout: 20000 }, frames);
 }
 

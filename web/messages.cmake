@@ -31,7 +31,7 @@ function(catalog_script language out)
     message(FATAL_ERROR "${catalog} is not a JSON object: ${error}")
   endif()
   string(STRIP "${json}" json)
-  set(${out} "window.i18n.add('${language}', ${json});\n" PARENT_SCOPE)
+  set(${out} "window.tessaloran.i18n.add('${language}', ${json});\n" PARENT_SCOPE)
 endfunction()
 
 catalog_script(en english)

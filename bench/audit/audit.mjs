@@ -83,7 +83,7 @@ async function axeRun(url) {
     await page.setBypassCSP(true);
     await page.goto(url, { waitUntil: 'load' });
     if (click) {
-      await page.waitForFunction(() => window.Module && Module.calledRun, { timeout: 60000 });
+      await page.waitForFunction(() => window.tessaloran && tessaloran.started, { timeout: 60000 });
       await page.click(click);
       await new Promise((resolve) => setTimeout(resolve, 500));
     }

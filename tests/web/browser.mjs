@@ -49,7 +49,7 @@
 //   {"fault": ...}          takes from the page something it relies on: see faults.mjs
 //   {"select": "#language", "value": "ar"}
 //                           chooses the option with that value in the <select>
-//   {"evaluate": "name", "expression": "i18n.language"}
+//   {"evaluate": "name", "expression": "tessaloran.i18n.language"}
 //                           the expression's value in the page, to "evaluated"
 //   {"words": "name"}       the page's language (lang, dir, the control's value), its title and
 //                           description, the words it shows (text and aria-labels, without the
@@ -359,17 +359,17 @@ async function main() {
 const violation = 'Content-Security-Policy violation:';
 
 async function waitForFirstFrame(page, webgl, result) {
-  // The program's functions throw until its WebAssembly has started (calledRun), and an
-  // exception would end puppeteer's polling in the page.
+  // The program's functions throw until it has started (tessaloran.started), and an exception
+  // would end puppeteer's polling in the page.
   try {
-    await page.waitForFunction((drawing) => !drawing || window.Module && Module.calledRun &&
+    await page.waitForFunction((drawing) => !drawing || window.tessaloran && tessaloran.started &&
         Module._webFrameCount(0) > 0, { timeout: 60000 }, webgl);
   } catch (error) {
     // Says what the page showed instead of a first frame.
     const state = await page.evaluate(() => ({
       missingWebGl: getComputedStyle(document.getElementById('missing')).display !== 'none',
-      started: Boolean(window.Module && Module.calledRun),
-      frames: window.Module && Module.calledRun ? Module._webFrameCount(3) : null,
+      started: Boolean(window.tessaloran && tessaloran.started),
+      frames: window.tessaloran && tessaloran.started ? Module._webFrameCount(3) : null,
     }));
     throw new Error(`no first frame: ${JSON.stringify({ state, ...result })}\n${error}`);
   }

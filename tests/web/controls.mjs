@@ -7,8 +7,9 @@
 //   {"nameBoxes": "name"}   the boxes of the bodies' names shown over the picture
 //                           (#names-layer [data-body]), in CSS pixels from the canvas's top left;
 //                           to "nameBoxes"
-//   {"picture": "name"}     the picture as Save picture saves it (pictureToSave), written to
-//                           name.png in the out folder, its path to "pictures" (any engine)
+//   {"picture": "name"}     the picture as Save picture saves it (tessaloran.pictureToSave),
+//                           written to name.png in the out folder, its path to "pictures" (any
+//                           engine)
 //   {"shoot": "name", "selector": "#share-code"}
 //                           PNG of the element's box, written to name.png in the out folder, its
 //                           path to "pictures"
@@ -98,7 +99,7 @@ export function controlActions({ page, browser, result, out }) {
       result.nameBoxes[name] = await page.evaluate(readNameBoxes);
     },
     picture: async ({ picture: name }) => {
-      const url = await page.evaluate(() => window.pictureToSave().then((c) => c.toDataURL()));
+      const url = await page.evaluate(() => tessaloran.pictureToSave().then((c) => c.toDataURL()));
       const file = path.join(path.resolve(out), name + '.png');
       fs.writeFileSync(file, Buffer.from(url.split(',')[1], 'base64'));
       result.pictures[name] = file;

@@ -14,7 +14,7 @@ const catalogAnswers = {
     body: '// no messages\n' }),
   'catalog unwritable': (request, language) => request.respond({ status: 200,
     contentType: 'text/javascript',
-    body: `window.i18n.add('${language}', { 'table.turn': null });\n` }),
+    body: `window.tessaloran.i18n.add('${language}', { 'table.turn': null });\n` }),
 };
 
 function oldIntl() {

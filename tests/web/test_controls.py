@@ -57,7 +57,7 @@ MEASURE_LINE = """(width) => {
   const control = document.getElementById('line-width');
   control.value = String(width);
   control.dispatchEvent(new Event('change'));
-  const next = () => window.nextPicture();
+  const next = () => tessaloran.nextPicture();
   return next().then(next).then(next).then((picture) => {
     const row = Math.round(picture.height * 0.78);
     const data = picture.getContext('2d').getImageData(0, row, picture.width, 1).data;
@@ -75,7 +75,7 @@ MEASURE_LINE = """(width) => {
   });
 }"""
 WIDTHS = (1, 2, 3, 5)
-KEPT = "[window.lineWidth, document.getElementById('line-width').value]"
+KEPT = "[tessaloran.lineWidth, document.getElementById('line-width').value]"
 
 
 def measure_line(width):

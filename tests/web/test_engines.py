@@ -47,7 +47,7 @@ BAD_LINK = "v=1&time=1e400&follow=<b>x</b>"
 # notice's text (null if none), the status numbers and the elements the page has.
 LINK_VIEW = """
 const notice = document.getElementById('link-notice');
-return { link: Module.UTF8ToString(Module._webViewLink(window.namesShown() ? 1 : 0)),
+return { link: Module.UTF8ToString(Module._webViewLink(tessaloran.namesShown() ? 1 : 0)),
   notice: notice.hidden ? null : notice.querySelector('span').textContent,
   numbers: [0, 1, 2, 3, 4, 5].map(Module._webStatus),
   markup: document.querySelectorAll('b, img, script:not([src])').length };
@@ -215,7 +215,7 @@ class WebKitTest(EngineCase):
         def reload():
             browser.run("window.reloading = true; location.reload()")
             browser.wait_for("return !window.reloading && document.readyState === 'complete' && "
-                             "window.Module && Module.calledRun && Module._webFrameCount(3) > 0")
+                             "tessaloran.started && Module._webFrameCount(3) > 0")
         reload()
         browser.run("document.getElementById('pause').click()")
         check_line_widths(self, {w: browser.run("return (%s)(%d)" % (MEASURE_LINE, w))
@@ -232,7 +232,7 @@ class WebKitTest(EngineCase):
         paused = browser.status()
         shot_path = os.path.join(harness.ARTEFACTS, self.name + "-webkit-paused.png")
         browser.screenshot(shot_path, overlay=True)
-        copy = browser.run("return pictureToSave().then((c) => c.toDataURL())")
+        copy = browser.run("return tessaloran.pictureToSave().then((c) => c.toDataURL())")
         names, scale = browser.run(NAMES)
         time.sleep(1)
         later = browser.status()

@@ -184,7 +184,7 @@ class LanguageTest(BrowserCase):
     def test_the_page_speaks_the_browsers_language_and_the_one_chosen(self):
         english = browse(self.name + "-en", actions("en") + [{"evaluate": "matches",
             "expression": "['pt-PT', 'zh', 'zh-CN', 'zh-TW', 'de-AT', 'sv', 'en-GB', 'AR']"
-                          ".map((tag) => i18n.bestMatch(['sv-SE', tag]))"}],
+                          ".map((tag) => tessaloran.i18n.bestMatch(['sv-SE', tag]))"}],
                          languages="en-US")
         self.assertClean(english)
         self.assertEqual(english["evaluated"]["matches"],

@@ -15,17 +15,21 @@ from test_web import BrowserCase, browse, picture, web_capture
 
 # The state dump of the page: the program's status numbers, each named body's clip coordinates
 # in the next picture shown (its globe's centre, as the names are placed) and the view's link.
+# Two listeners of the pictures shown besides the names' read it: the first's anchors are the
+# second's, as both are told of the same picture, and both stop listening after it.
 STATE = """new Promise((resolve) => {
-  const shown = window.onPictureShown;
-  window.onPictureShown = (anchors, viewport, size) => {
-    shown(anchors, viewport, size);
-    window.onPictureShown = shown;
-    resolve({ anchors: Array.from(anchors), numbers: [0, 1, 2, 3, 4, 5, 6].map(Module._webStatus),
-      link: Module.UTF8ToString(Module._webViewLink(1)), names: window.namesShown(),
+  let first = null;
+  const stopFirst = tessaloran.onPictureShown((anchors) => { first = Array.from(anchors); });
+  const stop = tessaloran.onPictureShown((anchors) => {
+    stopFirst();
+    stop();
+    resolve({ anchors: Array.from(anchors), first,
+      numbers: [0, 1, 2, 3, 4, 5, 6].map(Module._webStatus),
+      link: Module.UTF8ToString(Module._webViewLink(1)), names: tessaloran.namesShown(),
       notice: document.getElementById('link-notice').hidden ? null
         : document.getElementById('link-notice').querySelector('span').textContent,
       images: document.querySelectorAll('img, [onerror]').length });
-  };
+  });
 })"""
 PANEL = """({ link: document.getElementById('share-link').textContent,
   local: document.getElementById('share-local').hidden ? null
@@ -123,6 +127,9 @@ class ShareTest(BrowserCase):
         ] + [{"key": "]"}, {"wait": 300}] + view_actions("keys"), hash=fragment)
         self.assertClean(opened)
         views = opened["evaluated"]
+        for name, view in list(views.items()) + list(made["evaluated"].items()):
+            if isinstance(view, dict) and "anchors" in view:
+                self.assertEqual(view["first"], view["anchors"], name)
         self.assertSameState(views["opened"], made_view)
         # The same picture apart from the light shells (yellow), which start anew in the view
         # opened: every pixel that differs is within 2 px of a shell in either.

@@ -90,7 +90,8 @@ class WebKit:
         self._call("POST", self.session + "/window/rect",
                    {"x": 0, "y": 0, "width": size[0], "height": size[1]})
         self._call("POST", self.session + "/url", {"url": url})
-        self.wait_for("return window.Module && Module.calledRun && Module._webFrameCount(0) > 0")
+        self.wait_for("return window.tessaloran && tessaloran.started && "
+                      "Module._webFrameCount(0) > 0")
         self.first_frame = time.monotonic()
         self.run(WATCH)
         # With no window manager the keys go to the window under the pointer: a click on the

@@ -1,11 +1,11 @@
 // The About panel (#about): what the body followed is (the Sun when none is), or the moon whose
-// name was clicked (names.js calls window.showBodyFacts; moons cannot be followed), or the planet
-// or moon chosen with the panel's own buttons, with the facts the program works out from its own
-// table and state (the toolkit's webBodyFact, model/body_facts): its size, its distance, its year
-// and day, its tilts, how long the Sun's light takes to reach it, and how far from the Earth it
-// is as the last picture drew it, with the light time across that (webFromEarth). The page holds
-// none of these numbers; it only words them, with Intl's numbers, units and plurals in the page's
-// language (i18n.js).
+// name was clicked (names.js calls tessaloran.showBodyFacts; moons cannot be followed), or the
+// planet or moon chosen with the panel's own buttons, with the facts the program works out from
+// its own table and state (the toolkit's webBodyFact, model/body_facts): its size, its distance,
+// its year and day, its tilts, how long the Sun's light takes to reach it, and how far from the
+// Earth it is as the last picture drew it, with the light time across that (webFromEarth). The
+// page holds none of these numbers; it only words them, with Intl's numbers, units and plurals
+// in the page's language (i18n.js).
 //
 // The About button (#show-about) opens and closes it. It is a labelled region whose facts a
 // screen reader announces politely when they change; the live distance, rewritten five times a
@@ -14,6 +14,7 @@
 'use strict';
 
 (function () {
+  const { i18n } = tessaloran; // i18n.js: the page's words
   const panel = document.getElementById('about');
   const button = document.getElementById('show-about');
   const title = document.getElementById('about-title');
@@ -24,7 +25,7 @@
   const drift = document.getElementById('about-drift');
   const others = document.getElementById('about-others');
   const close = document.getElementById('close-about');
-  const bodies = window.namedBodies; // names.js: the message names, in the program's order
+  const bodies = tessaloran.namedBodies; // names.js: the message names, in the program's order
   const earth = bodies.indexOf('earth');
   const period = 200; // ms between rewrites
   const hour = 3600;
@@ -189,7 +190,7 @@
   }
 
   function update() {
-    if (panel.hidden || !window.Module || !Module.calledRun) return;
+    if (panel.hidden || !tessaloran.started) return;
     const following = Module._webFollowedBody();
     if (following !== followed) {
       followed = following;
@@ -208,12 +209,12 @@
 
   // Opens the panel on the body's facts, until the camera follows another body.
   function show(body) {
-    if (!window.Module || !Module.calledRun) return;
+    if (!tessaloran.started) return;
     followed = Module._webFollowedBody();
     chosen = body;
     open(true);
   }
-  window.showBodyFacts = show;
+  tessaloran.showBodyFacts = show;
 
   for (const control of [button, close]) {
     control.addEventListener('mousedown', (event) => event.preventDefault());

@@ -1,14 +1,16 @@
 // Full screen: the button #fullscreen puts the page's <main> on the whole screen, where the
 // browser offers it. There the canvas takes the screen's own size (page.js asks
-// fullScreenCanvasSize() for it whenever it fits the canvas, and the program gets the new drawing
-// buffer through its reshape), and the status line with the picture's buttons (leave full screen,
-// Pause, Names, Save picture, Keys) is a band over the picture's bottom edge: `main` has the class
-// full-screen, which the stylesheet turns into that band. Keys opens the other on-screen keys as
-// a tray over the picture and closes it again. Leaving full screen by the button, Escape or the
-// browser's own control puts the page back where it was scrolled, the tray closed.
+// tessaloran.fullScreenCanvasSize() for it whenever it fits the canvas, and the program gets the
+// new drawing buffer through its reshape), and the status line with the picture's buttons (leave
+// full screen, Pause, Names, Save picture, Keys) is a band over the picture's bottom edge: `main`
+// has the class full-screen, which the stylesheet turns into that band. Keys opens the other
+// on-screen keys as a tray over the picture and closes it again. Leaving full screen by the
+// button, Escape or the browser's own control puts the page back where it was scrolled, the tray
+// closed.
 'use strict';
 
 (function () {
+  const { i18n } = tessaloran; // i18n.js: the page's words
   const button = document.getElementById('fullscreen');
   const keysButton = document.getElementById('show-keys');
   const tray = document.getElementById('tray');
@@ -22,7 +24,7 @@
   }
 
   // The CSS size the canvas takes in full screen, or null outside it.
-  window.fullScreenCanvasSize = function () {
+  tessaloran.fullScreenCanvasSize = function () {
     return fullScreenElement() === stage ? [window.innerWidth, window.innerHeight] : null;
   };
 

@@ -3,14 +3,15 @@
 // browser's languages, else English), loads that language's messages and writes them into the
 // page, and offers the language control (#language). The messages are JSON catalogs in
 // web/page/messages/, one per language, which the build turns into scripts (messages-de.js calls
-// i18n.add('de', {...})), so that a page opened from a folder, where nothing can be fetched, loads
-// them as well; English, the source and every other language's fallback, is built into this file.
-// Numbers, units and plural forms come from the browser's Intl; the catalogs hold sentences only.
-// The page is shown in every case: a catalog that fails, takes more than a few seconds, never adds
-// its messages or cannot be written leaves it in English, with a notice (#language-notice), and
-// where Intl lacks what a language needs, plain numbers and unit symbols stand in.
+// tessaloran.i18n.add('de', {...})), so that a page opened from a folder, where nothing can be
+// fetched, loads them as well; English, the source and every other language's fallback, is built
+// into this file. Numbers, units and plural forms come from the browser's Intl; the catalogs hold
+// sentences only. The page is shown in every case: a catalog that fails, takes more than a few
+// seconds, never adds its messages or cannot be written leaves it in English, with a notice
+// (#language-notice), and where Intl lacks what a language needs, plain numbers and unit symbols
+// stand in.
 //
-// API, on window.i18n:
+// API, as tessaloran.i18n (window.tessaloran, what the page's scripts share, begins here):
 //   i18n.language              the page's language now ('en', 'de', 'pt-BR', ...)
 //   i18n.languages             every language the page speaks, in the control's order
 //   i18n.bestMatch(tags)       the language the page starts in for the browser's languages `tags`
@@ -236,7 +237,7 @@
     });
   }
 
-  window.i18n = {
+  const i18n = {
     get language() { return language; },
     languages: languages.slice(),
     bestMatch, t, number, unit, list, apply, choose,
@@ -250,6 +251,8 @@
       write();
     },
   };
+  // The first of what the page's scripts share: shared.js lists it all.
+  window.tessaloran = { i18n };
 
   const start = remembered() || bestMatch(navigator.languages && navigator.languages.length
     ? navigator.languages : [navigator.language || 'en']);

@@ -6,7 +6,7 @@
 
 (function () {
   const canvas = document.getElementById('canvas');
-  const shared = window.pageInput; // page.js: started or not, the pointer's last place
+  const pointer = tessaloran.pointer; // page.js: the pointer's last place
 
   // ---- Keys: the code freeglut's X11 key lookup gives for the same press ----
 
@@ -40,11 +40,11 @@
 
   window.addEventListener('keydown', (event) => {
     const code = keyCode(event);
-    if (code === null || !shared.ready) return;
+    if (code === null || !tessaloran.started) return;
     // The page's own use of these keys (Tab moves focus, Backspace may go back, Space scrolls)
     // would take the press from the program. Ctrl and Meta chords keep the browser's shortcuts.
     if (!event.ctrlKey && !event.metaKey) event.preventDefault();
-    const [x, y] = shared.lastPointer;
+    const [x, y] = pointer.last;
     Module._webKeyboard(code, x, y);
   });
 
@@ -61,7 +61,7 @@
   // Pointer events report a second button pressed during a drag as a move with new `buttons`;
   // each change becomes its own press or release, as X11 reports them.
   function syncButtons(event) {
-    const [x, y] = shared.canvasPosition(event);
+    const [x, y] = pointer.canvasPosition(event);
     for (const [bit, button] of buttonBits) {
       const now = event.buttons & bit;
       if (now === (buttonsDown & bit)) continue;
@@ -75,7 +75,7 @@
   }
 
   canvas.addEventListener('pointerdown', (event) => {
-    if (!isMouse(event) || !shared.ready) return;
+    if (!isMouse(event) || !tessaloran.started) return;
     // Keeps the drag ours when the pointer leaves the canvas, as X11's implicit grab does.
     canvas.setPointerCapture(event.pointerId);
     canvas.focus({ preventScroll: true });
@@ -84,7 +84,7 @@
   });
 
   canvas.addEventListener('pointermove', (event) => {
-    if (!isMouse(event) || !shared.ready) return;
+    if (!isMouse(event) || !tessaloran.started) return;
     // Only a change of `buttons` is a press or release: WebKitGTK repeats the last chorded press
     // in `button` on the move after it.
     if (event.buttons !== buttonsDown) {
@@ -95,20 +95,20 @@
     // The browser merges the moves of one animation frame into one event; the desktop sees each.
     const moves = event.getCoalescedEvents ? event.getCoalescedEvents() : [];
     for (const move of moves.length > 0 ? moves : [event]) {
-      const [x, y] = shared.canvasPosition(move);
+      const [x, y] = pointer.canvasPosition(move);
       Module._webMotion(x, y);
     }
   });
 
   canvas.addEventListener('pointerup', (event) => {
-    if (!isMouse(event) || !shared.ready) return;
+    if (!isMouse(event) || !tessaloran.started) return;
     syncButtons(event);
   });
 
   // A drag cut short by the browser (a system gesture, the tab losing focus) releases every
   // button, so no button stays down in the program.
   canvas.addEventListener('pointercancel', (event) => {
-    if (!isMouse(event) || !shared.ready) return;
+    if (!isMouse(event) || !tessaloran.started) return;
     syncButtons({ clientX: event.clientX, clientY: event.clientY, buttons: 0 });
   });
 
@@ -118,8 +118,8 @@
     // Keeps the focus where it is, so a later Enter or Space is a key press, not a button press.
     button.addEventListener('mousedown', (event) => event.preventDefault());
     button.addEventListener('click', () => {
-      if (!shared.ready) return;
-      const [x, y] = shared.lastPointer;
+      if (!tessaloran.started) return;
+      const [x, y] = pointer.last;
       Module._webKeyboard(Number(button.dataset.key), x, y);
     });
   }

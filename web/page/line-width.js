@@ -1,6 +1,6 @@
 // The lines' width: the control #line-width draws the picture's lines 1, 2, 3 or 5 CSS pixels
 // wide, for a projector in a lit room or a screen seen from the back of a class. The painter
-// (painter.js) reads `window.lineWidth` for each frame and draws it at that many CSS pixels, so
+// (painter.js) reads `tessaloran.lineWidth` for each frame and draws it at that many CSS pixels, so
 // at device pixel ratio 2 a line of 1 is 2 device pixels, as thick as on a desktop screen. At 3
 // and 5 the page has the class wide-lines, which makes the names over the picture and the full
 // screen's status line larger (index.html), so that what can be seen can be read; the event
@@ -9,6 +9,7 @@
 'use strict';
 
 (function () {
+  const { i18n } = tessaloran; // i18n.js: the page's words
   const widths = [1, 2, 3, 5];
   const stored = 'tessaloran.lineWidth';
   const control = document.getElementById('line-width');
@@ -23,7 +24,7 @@
   }
 
   function use(width) {
-    window.lineWidth = width;
+    tessaloran.lineWidth = width;
     control.value = String(width);
     document.documentElement.classList.toggle('wide-lines', width >= 3);
     window.dispatchEvent(new Event('linewidthchange'));

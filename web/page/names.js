@@ -10,12 +10,13 @@
 // planets', the moons'. Each frame places them afresh, so a name left out comes back as soon as
 // there is room. A click or tap on the Sun's or a planet's name presses that body's on-screen
 // follow key; on a moon's name (moons cannot be followed) it shows the moon's facts in the About
-// panel (about.js, through window.showBodyFacts). The Names button (#names) shows and hides the
+// panel (about.js, through tessaloran.showBodyFacts). The Names button (#names) shows and hides the
 // layer; the choice is kept in localStorage. The names are in the page's language (i18n.js); each
 // keeps its English name in data-body.
 'use strict';
 
 (function () {
+  const { i18n } = tessaloran; // i18n.js: the page's words
   const canvas = document.getElementById('canvas');
   const layer = document.getElementById('names-layer');
   const button = document.getElementById('names');
@@ -27,7 +28,7 @@
     ['Uranus', 38], ['Neptune', 42], ['Pluto', 40], ['Charon', null]];
   const count = bodies.length;
   // The bodies' message names (body.earth), in the program's order of named bodies, for about.js.
-  window.namedBodies = bodies.map(([name]) => name.toLowerCase());
+  tessaloran.namedBodies = bodies.map(([name]) => name.toLowerCase());
 
   const labels = bodies.map(([name, key], body) => {
     const label = document.createElement('span');
@@ -41,7 +42,7 @@
     } else {
       label.className = 'about';
       label.addEventListener('mousedown', (event) => event.preventDefault());
-      label.addEventListener('click', () => window.showBodyFacts(body));
+      label.addEventListener('click', () => tessaloran.showBodyFacts(body));
     }
     layer.appendChild(label);
     return label;
@@ -134,10 +135,10 @@
     }
   }
 
-  window.onPictureShown = (anchors, viewport, size) => {
+  tessaloran.onPictureShown((anchors, viewport, size) => {
     last = [anchors, viewport, size];
     place();
-  };
+  });
 
   // The layer covers the canvas's box, whatever size the page or full screen gives it.
   new ResizeObserver(() => {
@@ -177,8 +178,8 @@
   });
   show(storedChoice());
   // For the links of share.js: whether the names show, and showing them or not for this visit.
-  window.namesShown = () => shown;
-  window.showNames = show;
+  tessaloran.namesShown = () => shown;
+  tessaloran.showNames = show;
   // In another language the names take its words, and the next frame places them anew.
   i18n.onChange(() => {
     write();

@@ -1,7 +1,8 @@
 // The page side of TESSALORAN in the browser: sizes the canvas, shows the program's standard
 // output and starts the program. Input reaches the program through input.js (keys, mouse, the
-// on-screen keys) and touch.js (fingers), which share `window.pageInput` with this file: whether
-// the program has started, and the pointer's last place in drawing-buffer pixels.
+// on-screen keys) and touch.js (fingers), which share `tessaloran.pointer` with this file: the
+// pointer's last place in drawing-buffer pixels. Once the program's main has run, this file says
+// the program has started (`tessaloran.started`, shared.js).
 'use strict';
 
 (function () {
@@ -12,20 +13,19 @@
   const maxHeight = 768;
   const panelLines = 200; // the panel keeps the newest lines; the console keeps them all
 
-  const shared = {
-    ready: false, // the program's callbacks exist once main has run
-    lastPointer: [0, 0],
+  const pointer = {
+    last: [0, 0],
     // An event's place on the canvas in drawing-buffer pixels from the top left; it becomes the
     // pointer's last place, which key presses report.
     canvasPosition(event) {
       const box = canvas.getBoundingClientRect();
       const x = Math.floor((event.clientX - box.left) * canvas.width / box.width);
       const y = Math.floor((event.clientY - box.top) * canvas.height / box.height);
-      shared.lastPointer = [x, y];
-      return shared.lastPointer;
+      pointer.last = [x, y];
+      return pointer.last;
     },
   };
-  window.pageInput = shared;
+  tessaloran.pointer = pointer;
 
   // ---- Standard output: one console message per completed line, as the desktop prints it ----
 
@@ -57,7 +57,7 @@
     const roomY = document.documentElement.clientHeight -
         parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
     // In full screen (fullscreen.js) the canvas takes the screen's size instead.
-    const full = window.fullScreenCanvasSize ? window.fullScreenCanvasSize() : null;
+    const full = tessaloran.fullScreenCanvasSize ? tessaloran.fullScreenCanvasSize() : null;
     const cssWidth = full ? full[0]
       : Math.max(1, Math.floor(Math.min(maxWidth, roomX, roomY * maxWidth / maxHeight)));
     const cssHeight = full ? full[1] : Math.max(1, Math.floor(cssWidth * maxHeight / maxWidth));
@@ -71,7 +71,7 @@
     }
     canvas.width = width;
     canvas.height = height;
-    if (shared.ready) {
+    if (tessaloran.started) {
       Module._webReshape(width, height);
     }
   }
@@ -86,12 +86,12 @@
     // The program starts once the painter knows where it draws (painter.js).
     preRun: [() => {
       Module.addRunDependency('painter');
-      window.painter.then((paint) => {
+      tessaloran.painter.then((paint) => {
         Module.paintFrame = paint; // null where there is no WebGL: the program says so
         Module.removeRunDependency('painter');
       });
     }],
-    postRun: [() => { shared.ready = true; }],
+    postRun: [tessaloran.programStarted],
   };
 
   fitCanvas();

@@ -6,6 +6,7 @@
 'use strict';
 
 (function () {
+  const { i18n } = tessaloran; // i18n.js: the page's words
   const button = document.getElementById('pause');
   let paused = false;
 
@@ -24,13 +25,13 @@
   button.addEventListener('mousedown', (event) => event.preventDefault());
   button.addEventListener('click', () => {
     // Before the program has started there is no clock to stop.
-    if (!window.Module || !Module.calledRun) return;
+    if (!tessaloran.started) return;
     paused = !paused;
     Module._webSetPaused(paused ? 1 : 0);
     show();
   });
   // A view opened from a link (share.js) sets the clock itself: the button then says so.
-  window.pauseButtonFollowsClock = () => {
+  tessaloran.pauseButtonFollowsClock = () => {
     paused = Module._webStatus(6) === 1;
     show();
   };

@@ -12,7 +12,7 @@
   const button = document.getElementById('save');
   const canvas = document.getElementById('canvas');
   // The bodies' and the units' English names, as the status line has them (status.js).
-  const { bodies, units } = window.statusWords;
+  const { bodies, units } = tessaloran.statusWords;
 
   function fileName() {
     const followed = Module._webStatus(2);
@@ -107,7 +107,7 @@
 
   // The picture as it is saved: the next picture shown, with the names drawn in. The browser
   // tests compare it with the screen where they cannot see the download.
-  window.pictureToSave = () => window.nextPicture().then((picture) => {
+  tessaloran.pictureToSave = () => tessaloran.nextPicture().then((picture) => {
     drawNames(picture.getContext('2d'));
     return picture;
   });
@@ -127,10 +127,10 @@
   button.addEventListener('mousedown', (event) => event.preventDefault());
   button.addEventListener('click', () => {
     // Nothing is drawn before the program has started, nor without WebGL.
-    if (saving || !window.Module || !Module.calledRun || canvas.style.display === 'none') return;
+    if (saving || !tessaloran.started || canvas.style.display === 'none') return;
     saving = true;
     const name = fileName();
-    window.pictureToSave().then((picture) => {
+    tessaloran.pictureToSave().then((picture) => {
       picture.toBlob((blob) => {
         saving = false;
         if (blob) download(blob, name);

@@ -11,6 +11,7 @@
 'use strict';
 
 (function () {
+  const { i18n } = tessaloran; // i18n.js: the page's words
   const button = document.getElementById('share');
   const panel = document.getElementById('share-panel');
   const code = document.getElementById('share-code');
@@ -26,10 +27,6 @@
     'grids', 'plane', 'elapsed', 'paused', 'names', 'unknown'];
   let unusable = 0; // the parts the last link opened could not use
   let link = '';
-
-  function started() {
-    return Boolean(window.Module && Module.calledRun);
-  }
 
   // ---- Opening a link ----
 
@@ -48,13 +45,13 @@
 
   function openLink() {
     const fragment = location.hash.slice(1);
-    if (fragment === '' || !started()) return;
+    if (fragment === '' || !tessaloran.started) return;
     const size = Module._webViewInputSize();
     const written = Module.stringToUTF8(fragment, Module._webViewInput(), size);
     unusable = Module._webApplyView(written, Module.lengthBytesUTF8(fragment));
     const names = Module._webViewNames();
-    if (names >= 0) window.showNames(names === 1);
-    window.pauseButtonFollowsClock();
+    if (names >= 0) tessaloran.showNames(names === 1);
+    tessaloran.pauseButtonFollowsClock();
     showNotice();
   }
 
@@ -91,7 +88,7 @@
 
   function fill() {
     const address = new URL(location.href);
-    address.hash = Module.UTF8ToString(Module._webViewLink(window.namesShown() ? 1 : 0));
+    address.hash = Module.UTF8ToString(Module._webViewLink(tessaloran.namesShown() ? 1 : 0));
     link = address.href;
     linkText.textContent = link;
     local.hidden = !onThisMachineOnly();
@@ -111,7 +108,7 @@
 
   button.addEventListener('mousedown', (event) => event.preventDefault());
   button.addEventListener('click', () => {
-    if (!started()) return;
+    if (!tessaloran.started) return;
     panel.showModal();
     fill();
   });
@@ -146,6 +143,5 @@
 
   window.addEventListener('hashchange', openLink);
   // The program starts as always; the link's view is set once it runs.
-  if (started()) openLink();
-  else Module.postRun.push(openLink);
+  tessaloran.onStarted(openLink);
 })();

@@ -6,6 +6,7 @@
 'use strict';
 
 (function () {
+  const { i18n } = tessaloran; // i18n.js: the page's words
   const status = document.getElementById('status');
   const line = status.querySelector('span');
   const canvas = document.getElementById('canvas');
@@ -91,7 +92,7 @@
 
   function update() {
     // Nothing runs before the program has started, nor without WebGL (the canvas is hidden then).
-    if (!window.Module || !Module.calledRun || canvas.style.display === 'none') return;
+    if (!tessaloran.started || canvas.style.display === 'none') return;
     const now = text();
     if (line.textContent !== now) line.textContent = now;
   }
@@ -104,5 +105,5 @@
   });
   setInterval(update, period);
   // The bodies' message names and the units, for the saved picture's file name (save.js).
-  window.statusWords = { bodies: names, units };
+  tessaloran.statusWords = { bodies: names, units };
 })();

@@ -4,7 +4,7 @@
 
 (function () {
   const canvas = document.getElementById('canvas');
-  const shared = window.pageInput; // page.js: started or not, the pointer's last place
+  const pointer = tessaloran.pointer; // page.js: the pointer's last place
 
   // ---- Touch: each gesture is one of the program's own drags. One finger is the right-button
   // drag; two fingers are the left-and-right drag (pinch: zoom) or the middle drag (pan: walk),
@@ -37,20 +37,20 @@
   }
 
   function twoFingers(touches) {
-    return [shared.canvasPosition(touches[0]), shared.canvasPosition(touches[1])];
+    return [pointer.canvasPosition(touches[0]), pointer.canvasPosition(touches[1])];
   }
 
   canvas.addEventListener('touchstart', (event) => {
     // No scrolling, page zoom, text selection or long-press menu: the canvas takes every touch.
     event.preventDefault();
-    if (!shared.ready) return;
+    if (!tessaloran.started) return;
     const touches = event.touches;
     if (touches.length === 1 && gesture.kind === null) {
       gesture.kind = 'one';
-      pressButtons([2], shared.canvasPosition(touches[0]));
+      pressButtons([2], pointer.canvasPosition(touches[0]));
     } else if (touches.length === 2 && (gesture.kind === 'one' || gesture.kind === null)) {
       const [a, b] = twoFingers(touches);
-      releaseButtons(shared.lastPointer);
+      releaseButtons(pointer.last);
       gesture.kind = 'two';
       gesture.startMid = midpoint(a, b);
       gesture.startDistance = distance(a, b);
@@ -59,10 +59,10 @@
 
   canvas.addEventListener('touchmove', (event) => {
     event.preventDefault();
-    if (!shared.ready) return;
+    if (!tessaloran.started) return;
     const touches = event.touches;
     if (gesture.kind === 'one' && touches.length === 1) {
-      const [x, y] = shared.canvasPosition(touches[0]);
+      const [x, y] = pointer.canvasPosition(touches[0]);
       Module._webMotion(x, y);
       return;
     }
@@ -80,10 +80,10 @@
     if (gesture.kind === 'pinch') {
       // Spreading moves the pointer up, which zooms in; closing moves it down.
       const y = Math.round(gesture.startMid[1] - spread);
-      shared.lastPointer = [gesture.startMid[0], y];
+      pointer.last = [gesture.startMid[0], y];
       Module._webMotion(gesture.startMid[0], y);
     } else {
-      shared.lastPointer = mid;
+      pointer.last = mid;
       Module._webMotion(mid[0], mid[1]);
     }
   }, { passive: false });
@@ -91,8 +91,8 @@
   // Lifting a finger ends the gesture; the fingers left on the glass do nothing until all are up.
   function endTouches(event) {
     event.preventDefault();
-    if (!shared.ready) return;
-    if (gesture.buttons.length > 0) releaseButtons(shared.lastPointer);
+    if (!tessaloran.started) return;
+    if (gesture.buttons.length > 0) releaseButtons(pointer.last);
     gesture.kind = event.touches.length === 0 ? null : 'done';
   }
   canvas.addEventListener('touchend', endTouches, { passive: false });

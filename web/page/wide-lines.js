@@ -20,15 +20,16 @@
 // that reaches behind the eye is cut at the near plane in clip coordinates before the division
 // by w, which would otherwise turn its far end round.
 //
-// makeWideLines(gl) returns null where the browser lacks 32-bit indices (WebGL 1's
+// tessaloran.makeWideLines(gl) returns null where the browser lacks 32-bit indices (WebGL 1's
 // OES_element_index_uint, which every engine here has), else a function that draws a frame's
 // lines from the frame as makeDrawing gets it: { vertices, primitives, lineWidth (device
 // pixels), viewport }. It leaves its program in use and its own buffers bound to the attributes
 // 0 to 5: makeDrawing binds its own again.
-// Like makeDrawing it is part of the drawing worker's source, so it uses nothing from outside.
+// Like makeDrawing it is part of the drawing worker's source, so it uses nothing from outside:
+// its text declares makeWideLines there.
 'use strict';
 
-function makeWideLines(gl) {
+tessaloran.makeWideLines = function makeWideLines(gl) {
   if (!gl.getExtension('OES_element_index_uint')) return null;
   const program = gl.createProgram();
   const attach = (kind, source) => {
@@ -173,4 +174,4 @@ void main() {
     gl.drawElements(gl.TRIANGLES, 6 * (pairs - 1), gl.UNSIGNED_INT, 0);
     for (const at of [2, 3, 4, 5]) gl.disableVertexAttribArray(at);
   };
-}
+};
