@@ -210,7 +210,10 @@ class ControlsTest(BrowserCase):
             if scale == 1:
                 actions += [{"reload": True}, {"evaluate": "kept", "expression": KEPT},
                             # Without the names, whose dark outline the saved picture has too.
-                            {"click": "#pause"}, {"click": "#names"}] + [{"key": "z"}] * 24 + [
+                            {"click": "#pause"}, {"click": "#names"}, {"wait": 500},
+                            {"picture": "start wide"}, {"select": "#line-width", "value": "1"},
+                            {"wait": 500}, {"picture": "start thin"},
+                            {"select": "#line-width", "value": "5"}] + [{"key": "z"}] * 24 + [
                     {"wait": 500}, {"picture": "wide"}, {"select": "#line-width", "value": "1"},
                     {"wait": 500}, {"picture": "thin"}]
             web = browse(self.name, actions, scale=scale)
@@ -219,8 +222,14 @@ class ControlsTest(BrowserCase):
         self.assertEqual(web["evaluated"]["kept"], [5, "5"])
         # Where the globe's one-pixel wires are, and beside them, the wide wires leave no
         # background: a notch at a corner between two segments would show black there.
-        thin, wide = (picture.Capture(picture.Image.open(web["pictures"][n]))
-                      for n in ("thin", "wide"))
+        thin, wide, start_thin, start_wide = (
+            picture.Capture(picture.Image.open(web["pictures"][n]))
+            for n in ("thin", "wide", "start thin", "start wide"))
+        # Every pixel of the one-pixel start picture is lit at 5 px too: the globes smaller than
+        # a pixel, the lines that come in from past the edges and the ends of every strip.
+        self.assertGreater(start_thin.count("drawn"), 5000)
+        self.assertEqual(picture.count(picture.ImageChops.multiply(
+            start_thin.mask("drawn"), start_wide.mask("black"))), 0)
         wires = thin.mask("yellow").filter(ImageFilter.MaxFilter(3))
         self.assertGreater(picture.count(wires), 20000)
         self.assertEqual(picture.count(picture.ImageChops.multiply(wires, wide.mask("black"))), 0)
