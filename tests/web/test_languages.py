@@ -161,6 +161,14 @@ SHOWN = """(() => {
 })()"""
 CATALOG_FAULTS = ["catalog fails", "catalog late", "catalog empty", "catalog unwritable"]
 
+# Whether the program's script was asked for only after the page was first painted with its words.
+PAINTED_FIRST = {"evaluate": "painted first", "expression": """(() => {
+  const [paint] = performance.getEntriesByName('first-contentful-paint');
+  const program = performance.getEntriesByType('resource')
+    .find((entry) => entry.name.endsWith('/tessaloran.js'));
+  return Boolean(paint && program) && paint.startTime <= program.startTime;
+})()"""}
+
 
 def stream(web, load):
     return [m["text"] for m in web["console"] if m["type"] == "log" and m["load"] == load]
@@ -182,11 +190,12 @@ class LanguageTest(BrowserCase):
             self.assertIn(said["intl"][name], said["status"], (language, name))
 
     def test_the_page_speaks_the_browsers_language_and_the_one_chosen(self):
-        english = browse(self.name + "-en", actions("en") + [{"evaluate": "matches",
+        english = browse(self.name + "-en", actions("en") + [PAINTED_FIRST, {"evaluate": "matches",
             "expression": "['pt-PT', 'zh', 'zh-CN', 'zh-TW', 'de-AT', 'sv', 'en-GB', 'AR']"
                           ".map((tag) => tessaloran.i18n.bestMatch(['sv-SE', tag]))"}],
                          languages="en-US")
         self.assertClean(english)
+        self.assertIs(english["evaluated"]["painted first"], True)
         self.assertEqual(english["evaluated"]["matches"],
                          ["pt-BR", "zh-CN", "zh-CN", "zh-CN", "de", "en", "en", "ar"])
         said = english["words"]["en"]
@@ -196,13 +205,14 @@ class LanguageTest(BrowserCase):
         # reload with the server gone (the page kept offline), with the same input again. The
         # installability check has the browser fetch the app's icons before the server stops.
         web = browse(self.name, actions("pl") + [
-            {"select": "#language", "value": "ar"}, {"wait": 300}, {"words": "chosen"},
+            PAINTED_FIRST, {"select": "#language", "value": "ar"}, {"wait": 300}, {"words": "chosen"},
             {"serviceWorker": "active"}, {"installability": "visit"}, {"server": "stop"},
             {"reload": True}] + actions("ar"), languages="pl-PL,pl,en-US")
         self.assertClean(web)
         offline = [r["url"] for r in web["responses"] if r["load"] == 2]
         self.assertTrue(any(url.endswith("/messages-ar.js") for url in offline), offline)
         self.assertTrue(all(r["serviceWorker"] for r in web["responses"] if r["load"] == 2))
+        self.assertIs(web["evaluated"]["painted first"], True)
         self.assertInLanguage(web["words"]["pl"], "pl")
         self.assertNotIn("14,142", web["words"]["pl"]["status"])  # not English's grouping
         self.assertInLanguage(web["words"]["chosen"], "ar", "rtl")

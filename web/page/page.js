@@ -3,6 +3,14 @@
 // on-screen keys) and touch.js (fingers), which share `tessaloran.pointer` with this file: the
 // pointer's last place in drawing-buffer pixels. Once the program's main has run, this file says
 // the program has started (`tessaloran.started`, shared.js).
+//
+// The program's script, tessaloran.js, with the WebAssembly in it, is the site's largest file by
+// far. It is asked for only once the page has been painted with its words in its language (the
+// browser's first contentful paint; i18n.js keeps a page in another language unpainted until
+// then), so that over a slow network the words and controls show first and do not wait for it;
+// the canvas is drawn as soon as it has come. A browser that does not report its paints gets it
+// once the page is written, and a page that is never painted (in a tab behind others) after two
+// seconds.
 'use strict';
 
 (function () {
@@ -96,4 +104,26 @@
 
   fitCanvas();
   window.addEventListener('resize', fitCanvas);
+
+  let programAskedFor = false;
+  function loadProgram() {
+    if (programAskedFor) return;
+    programAskedFor = true;
+    const script = document.createElement('script');
+    script.src = 'tessaloran.js';
+    document.body.appendChild(script);
+  }
+  setTimeout(loadProgram, 2000);
+  const paints = window.PerformanceObserver && PerformanceObserver.supportedEntryTypes;
+  if (paints && paints.includes('paint')) {
+    const observer = new PerformanceObserver((list) => {
+      if (list.getEntriesByName('first-contentful-paint').length === 0) return;
+      observer.disconnect();
+      setTimeout(loadProgram, 0);
+    });
+    observer.observe({ type: 'paint', buffered: true });
+  } else {
+    // A frame's callbacks run before it is painted; a task queued from one runs after.
+    tessaloran.i18n.onChange(() => requestAnimationFrame(() => setTimeout(loadProgram, 0)));
+  }
 })();

@@ -7,7 +7,9 @@
 // sets that view through the program (webApplyView), which uses every good part and reports the
 // others; a notice (#link-notice) names them in the page's language. Nothing from a link reaches
 // the page but as text. The QR code is drawn by the qrcode-generator library (qrcode.js, copied
-// into the site by the build) on a canvas, dark on light with its quiet zone of four modules.
+// into the site by the build) on a canvas, dark on light with its quiet zone of four modules; the
+// library is loaded once the program has started, as the panel opens only then, so that it does
+// not hold up the page's first paint.
 'use strict';
 
 (function () {
@@ -63,6 +65,21 @@
         ['localhost', '127.0.0.1', '[::1]'].includes(location.hostname);
   }
 
+  let library = null; // settles once qrcode.js has run
+  function loadLibrary() {
+    library = library || new Promise((resolve, reject) => {
+      const script = document.createElement('script');
+      script.src = 'qrcode.js';
+      script.onload = resolve;
+      script.onerror = () => {
+        library = null; // asked for again at the next opening
+        reject();
+      };
+      document.head.appendChild(script);
+    });
+    return library;
+  }
+
   function drawCode(text) {
     qrcode.stringToBytes = qrcode.stringToBytesFuncs['UTF-8'];
     const qr = qrcode(0, 'M');
@@ -95,7 +112,12 @@
     local.textContent = i18n.t('share.local', {
       address: location.protocol === 'file:' ? 'file://' : location.host });
     said.textContent = '';
-    drawCode(link);
+    code.getContext('2d').clearRect(0, 0, code.width, code.height);
+    const shown = link;
+    // The link is there to copy at once; its code follows as soon as the library has come.
+    loadLibrary().then(() => {
+      if (panel.open && link === shown) drawCode(shown);
+    }, () => {});
   }
 
   function selectLink() {
@@ -144,4 +166,5 @@
   window.addEventListener('hashchange', openLink);
   // The program starts as always; the link's view is set once it runs.
   tessaloran.onStarted(openLink);
+  tessaloran.onStarted(() => loadLibrary().catch(() => {}));
 })();

@@ -91,9 +91,10 @@
   }
 
   function update() {
-    // Nothing runs before the program has started, nor without WebGL (the canvas is hidden then).
-    if (!tessaloran.started || canvas.style.display === 'none') return;
-    const now = text();
+    // "Starting…" (the page's English text, from its first paint) until the program runs;
+    // nothing without WebGL, where the canvas is hidden and the program never draws.
+    const now = canvas.style.display === 'none' ? ''
+      : tessaloran.started ? text() : i18n.t('status.starting');
     if (line.textContent !== now) line.textContent = now;
   }
 
