@@ -34,7 +34,8 @@
 //   {"names": "name"}       the names over the picture (names.mjs) go to "names"
 //   {"clickName": [body, ...]}
 //                           clicks the first of the bodies' names that shows; "clicked" says which
-//   {"reload": true}        reloads the page and waits for its first frame again
+//   {"reload": true}        reloads the page and waits for its first frame again ("frame": false:
+//                           only for the page's load, where no frame is to come)
 //   {"accept": "#update button"}
 //                           clicks what reloads the page, and waits for its first frame again
 //   {"server": "stop"}      stops serving the site (--site only); {"server": DIR} serves DIR instead,
@@ -301,8 +302,9 @@ async function main() {
       probe: async (action) => {
         result.probes[action.probe] = await probe(page);
       },
-      reload: async () => {
+      reload: async (action) => {
         await page.reload({ waitUntil: 'load', timeout: 60000 });
+        if (action.frame === false) return;
         await waitForFirstFrame(page, webgl, result);
         firstFrame = Date.now();
       },

@@ -6,6 +6,7 @@
 //   {"fault": "catalog unwritable"}  it adds a message that is not text
 //   {"fault": "old Intl"}            Intl as in Safari before 14.1: NumberFormat without unit
 //                                    styles, no ListFormat
+//   {"fault": "program fails"}       the program's script (tessaloran.js) fails to load
 //   {"fault": null}                  nothing taken
 const catalogAnswers = {
   'catalog fails': (request) => request.abort(),
@@ -38,7 +39,7 @@ export function faultActions({ page }) {
         intl = null;
       }
       if (fault === 'old Intl') intl = await page.evaluateOnNewDocument(oldIntl);
-      if (fault in catalogAnswers && !intercepting) {
+      if ((fault in catalogAnswers || fault === 'program fails') && !intercepting) {
         intercepting = true;
         // The catalog is the network's to answer, not a kept copy's.
         await page.setBypassServiceWorker(true);
@@ -46,7 +47,9 @@ export function faultActions({ page }) {
         page.on('request', (request) => {
           const catalog = /\/messages-([\w-]+)\.js$/.exec(request.url());
           if (catalog && fault in catalogAnswers) catalogAnswers[fault](request, catalog[1]);
-          else request.continue();
+          else if (fault === 'program fails' && /\/tessaloran\.js$/.test(request.url())) {
+            request.abort();
+          } else request.continue();
         });
       }
     },

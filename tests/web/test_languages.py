@@ -230,9 +230,9 @@ class LanguageTest(BrowserCase):
         # One page load in German, then a load for each fault, in English where the catalog
         # cannot serve, in German with plain units where Intl has none.
         actions = [{"wait": 600}, {"evaluate": "de", "expression": SHOWN}]
-        for fault in CATALOG_FAULTS + ["old Intl"]:
-            actions += [{"fault": fault}, {"reload": True}, {"wait": 600},
-                        {"evaluate": fault, "expression": SHOWN}]
+        for fault in CATALOG_FAULTS + ["old Intl", "program fails"]:
+            actions += [{"fault": fault}, {"reload": True, "frame": fault != "program fails"},
+                        {"wait": 600}, {"evaluate": fault, "expression": SHOWN}]
         web = browse(self.name, actions, languages="de-DE")
         self.assertEqual(web["errors"], [])
         shown = web["evaluated"]
@@ -248,6 +248,10 @@ class LanguageTest(BrowserCase):
         said = shown["old Intl"]
         self.assertEqual((said["lang"], said["painted"], said["notice"]), ("de", True, None))
         self.assertRegex(said["status"], r"^Zeit ×1 · \d+ s vergangen · .* [\d.]+ km ", said)
+        # No program: the status line says so, rather than "Starting…" for good.
+        said = shown["program fails"]
+        self.assertEqual((said["lang"], said["painted"], said["status"]),
+                         ("de", True, catalog("de")["status.failed"]))
 
     def test_a_phone_in_russian_keeps_the_keys_in_place(self):
         # Time 10^8 times faster: the status line's words change as it runs, wrapping anew.

@@ -86,11 +86,18 @@
 
   // ---- The program ----
 
+  // Its script could not be had (a first visit that went offline) or it stopped on an error (a
+  // browser that refuses its WebAssembly): the status line says so.
+  function programFailed() {
+    tessaloran.programFailed = true;
+  }
+
   window.Module = {
     canvas: canvas,
     print: showLine,
     printErr: (line) => console.warn(line),
     onMissingWebGl: showMissingWebGl,
+    onAbort: programFailed,
     // The program starts once the painter knows where it draws (painter.js).
     preRun: [() => {
       Module.addRunDependency('painter');
@@ -111,6 +118,7 @@
     programAskedFor = true;
     const script = document.createElement('script');
     script.src = 'tessaloran.js';
+    script.onerror = programFailed;
     document.body.appendChild(script);
   }
   setTimeout(loadProgram, 2000);

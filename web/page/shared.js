@@ -9,6 +9,8 @@
 //                              (page.js says so once its main has run); false before
 //   onStarted(callback)        calls callback() once the program has started (at once if it has)
 //   programStarted()           says the program has started (page.js alone calls it)
+//   programFailed              true once the program's script could not be loaded or the program
+//                              stopped on an error (page.js)
 //   onPictureShown(listener)   calls listener(anchors, viewport, size) for each picture shown:
 //                              the clip coordinates of the bodies' globe centres that picture was
 //                              drawn with, its viewport and the drawing buffer's size (names.js

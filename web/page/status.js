@@ -91,10 +91,12 @@
   }
 
   function update() {
-    // "Starting…" (the page's English text, from its first paint) until the program runs;
-    // nothing without WebGL, where the canvas is hidden and the program never draws.
+    // "Starting…" (the page's English text, from its first paint) until the program runs, and
+    // what went wrong if it cannot; nothing without WebGL, where the canvas is hidden and the
+    // program never draws.
     const now = canvas.style.display === 'none' ? ''
-      : tessaloran.started ? text() : i18n.t('status.starting');
+      : tessaloran.programFailed ? i18n.t('status.failed')
+        : tessaloran.started ? text() : i18n.t('status.starting');
     if (line.textContent !== now) line.textContent = now;
   }
 
