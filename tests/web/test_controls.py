@@ -57,8 +57,10 @@ MEASURE_LINE = """(width) => {
   const control = document.getElementById('line-width');
   control.value = String(width);
   control.dispatchEvent(new Event('change'));
+  // Up to three frames made before the change may still be on their way to the screen (two
+  // with the drawing worker, one waiting): the fourth picture is drawn at the new width.
   const next = () => tessaloran.nextPicture();
-  return next().then(next).then(next).then((picture) => {
+  return next().then(next).then(next).then(next).then((picture) => {
     const row = Math.round(picture.height * 0.78);
     const data = picture.getContext('2d').getImageData(0, row, picture.width, 1).data;
     const reach = 40 * devicePixelRatio;
