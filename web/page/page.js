@@ -116,10 +116,7 @@
   function loadProgram() {
     if (programAskedFor) return;
     programAskedFor = true;
-    const script = document.createElement('script');
-    script.src = 'tessaloran.js';
-    script.onerror = programFailed;
-    document.body.appendChild(script);
+    tessaloran.loadScript('tessaloran.js').catch(programFailed);
   }
   setTimeout(loadProgram, 2000);
   const paints = window.PerformanceObserver && PerformanceObserver.supportedEntryTypes;

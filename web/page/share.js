@@ -67,15 +67,9 @@
 
   let library = null; // settles once qrcode.js has run
   function loadLibrary() {
-    library = library || new Promise((resolve, reject) => {
-      const script = document.createElement('script');
-      script.src = 'qrcode.js';
-      script.onload = resolve;
-      script.onerror = () => {
-        library = null; // asked for again at the next opening
-        reject();
-      };
-      document.head.appendChild(script);
+    library = library || tessaloran.loadScript('qrcode.js').catch((error) => {
+      library = null; // asked for again at the next opening
+      throw error;
     });
     return library;
   }

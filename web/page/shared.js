@@ -9,6 +9,8 @@
 //                              (page.js says so once its main has run); false before
 //   onStarted(callback)        calls callback() once the program has started (at once if it has)
 //   programStarted()           says the program has started (page.js alone calls it)
+//   loadScript(src)            adds the site's script `src` to the page; a promise that settles
+//                              once it has run, or rejects where it cannot be had
 //   programFailed              true once the program's script could not be loaded or the program
 //                              stopped on an error (page.js)
 //   onPictureShown(listener)   calls listener(anchors, viewport, size) for each picture shown:
@@ -51,6 +53,14 @@
     started = true;
     for (const callback of startListeners.splice(0)) callback();
   };
+
+  shared.loadScript = (src) => new Promise((resolve, reject) => {
+    const script = document.createElement('script');
+    script.src = src;
+    script.onload = resolve;
+    script.onerror = reject;
+    document.head.appendChild(script);
+  });
 
   const pictureListeners = [];
   shared.onPictureShown = (listener) => {

@@ -143,20 +143,26 @@ void main() {
       for (let i = 0; i < 5; i += 1) staged[5 * kept + i] = words[5 * v + i];
       kept += 1;
     };
+    // Whether both ends lie past the same edge: coordinate `axis` (0 for x, 1 for y) beyond
+    // reach times w at both, w being positive in front of the eye.
+    const bothPast = (u, v, axis, reach) => {
+      const a = clip[5 * u + axis] / (reach * clip[5 * u + 3]);
+      const b = clip[5 * v + axis] / (reach * clip[5 * v + 3]);
+      return (a > 1 && b > 1) || (a < -1 && b < -1);
+    };
     // Whether the segment from vertex u to vertex v shows: not wholly behind the eye nor wholly
-    // past one edge. x, y, z and w are clip coordinates: in front of the near plane z + w >= 0.
+    // past one edge. In clip coordinates a vertex is in front of the near plane if z + w >= 0;
+    // a segment with one end behind is cut by the shader.
     const shows = (u, v) => {
-      const [xu, yu, zu, wu] = [clip[5 * u], clip[5 * u + 1], clip[5 * u + 2], clip[5 * u + 3]];
-      const [xv, yv, zv, wv] = [clip[5 * v], clip[5 * v + 1], clip[5 * v + 2], clip[5 * v + 3]];
-      const [inFrontU, inFrontV] = [zu + wu >= 0, zv + wv >= 0];
-      if (!inFrontU && !inFrontV) return false;
-      if (!inFrontU || !inFrontV) return true;
-      return !((xu > reachX * wu && xv > reachX * wv) || (xu < -reachX * wu && xv < -reachX * wv) ||
-        (yu > reachY * wu && yv > reachY * wv) || (yu < -reachY * wu && yv < -reachY * wv));
+      const inFrontU = clip[5 * u + 2] + clip[5 * u + 3] >= 0;
+      const inFrontV = clip[5 * v + 2] + clip[5 * v + 3] >= 0;
+      if (inFrontU !== inFrontV) return true;
+      return inFrontU && !bothPast(u, v, 0, reachX) && !bothPast(u, v, 1, reachY);
     };
     // Whether vertex v is within a quarter of a pixel of vertex u, both in front of the eye.
     const near = (u, v) => {
-      const [wu, wv] = [clip[5 * u + 3], clip[5 * v + 3]];
+      const wu = clip[5 * u + 3];
+      const wv = clip[5 * v + 3];
       if (clip[5 * u + 2] + wu <= 0 || clip[5 * v + 2] + wv <= 0) return false;
       const dx = (clip[5 * v] / wv - clip[5 * u] / wu) * pixelsX;
       const dy = (clip[5 * v + 1] / wv - clip[5 * u + 1] / wu) * pixelsY;
@@ -173,7 +179,9 @@ void main() {
     };
 
     for (let k = 0; k + 2 < p.length; k += 3) {
-      const [mode, first, n] = [p[k], p[k + 1], p[k + 2]];
+      const mode = p[k];
+      const first = p[k + 1];
+      const n = p[k + 2];
       if (mode === gl.LINES) {
         for (let v = first; v + 1 < first + n; v += 2) {
           if (!shows(v, v + 1)) continue;
